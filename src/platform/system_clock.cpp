@@ -1,0 +1,84 @@
+#include "platform/system_clock.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace horalux {
+
+int64_t systemUnixMillis() {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+SystemTime RealSystemClock::utcNow() const { return utcFromUnixMillis(systemUnixMillis()); }
+
+SystemTime RealSystemClock::localNow() const { return localFromUnixMillis(systemUnixMillis()); }
+
+bool RealSystemClock::setUtc(const SystemTime& utc) {
+    if (!isValidSystemTime(utc)) {
+        return false;
+    }
+    const int64_t millis = toUnixMillis(utc);
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(millis / 1000);
+    ts.tv_nsec = static_cast<long>(millis % 1000) * 1000000L;
+    return clock_settime(CLOCK_REALTIME, &ts) == 0;
+}
+
+VirtualSystemClock::VirtualSystemClock(std::string offsetFile) : offsetFile_(std::move(offsetFile)) {}
+
+int64_t VirtualSystemClock::offsetMillis() const {
+    std::ifstream in(offsetFile_);
+    long long offset = 0;
+    if (!(in >> offset)) {
+        return 0;
+    }
+    return offset;
+}
+
+SystemTime VirtualSystemClock::utcNow() const {
+    return utcFromUnixMillis(systemUnixMillis() + offsetMillis());
+}
+
+SystemTime VirtualSystemClock::localNow() const {
+    return localFromUnixMillis(systemUnixMillis() + offsetMillis());
+}
+
+bool VirtualSystemClock::setUtc(const SystemTime& utc) {
+    if (!isValidSystemTime(utc)) {
+        return false;
+    }
+    const int64_t offset = toUnixMillis(utc) - systemUnixMillis();
+    // Write beside the target and rename, so a reader never sees half a number.
+    const std::string temp = offsetFile_ + ".tmp." + std::to_string(getpid());
+    {
+        std::ofstream out(temp, std::ios::trunc);
+        out << offset << '\n';
+        out.flush();
+        if (!out) {
+            std::remove(temp.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temp.c_str(), offsetFile_.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<SystemClock> makeSystemClock() {
+    const char* file = std::getenv("HORALUX_CLOCK_FILE");
+    if (file != nullptr && *file != '\0') {
+        return std::make_unique<VirtualSystemClock>(file);
+    }
+    return std::make_unique<RealSystemClock>();
+}
+
+}  // namespace horalux

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/system_time.h"
+
+namespace horalux {
+
+// The PC's clock: read in UTC and in local time, set in UTC. Every part of the program reads
+// the time through this interface, so a virtual clock replaces the real one everywhere.
+class SystemClock {
+public:
+    virtual ~SystemClock() = default;
+
+    virtual SystemTime utcNow() const = 0;    // the system time in UTC
+    virtual SystemTime localNow() const = 0;  // the same moment in the local time zone
+    // Sets the clock; false when the record is out of range or the system refuses.
+    virtual bool setUtc(const SystemTime& utc) = 0;
+};
+
+// The real system clock (CLOCK_REALTIME); setting it needs CAP_SYS_TIME.
+class RealSystemClock final : public SystemClock {
+public:
+    SystemTime utcNow() const override;
+    SystemTime localNow() const override;
+    bool setUtc(const SystemTime& utc) override;
+};
+
+// A clock that runs at the system clock's rate with an offset kept in a file: reads return the
+// system time plus the offset in milliseconds stored there (a missing or unreadable file means
+// 0); setting writes the new offset atomically (one integer and a newline). It never touches the
+// system clock and needs no privilege.
+class VirtualSystemClock final : public SystemClock {
+public:
+    explicit VirtualSystemClock(std::string offsetFile);
+
+    SystemTime utcNow() const override;
+    SystemTime localNow() const override;
+    bool setUtc(const SystemTime& utc) override;
+
+    int64_t offsetMillis() const;
+    const std::string& offsetFile() const { return offsetFile_; }
+
+private:
+    std::string offsetFile_;
+};
+
+// Milliseconds since 1970 by the real system clock.
+int64_t systemUnixMillis();
+
+// The clock the program uses: the virtual clock when HORALUX_CLOCK_FILE is set, else the real one.
+std::unique_ptr<SystemClock> makeSystemClock();
+
+}  // namespace horalux

@@ -1,0 +1,41 @@
+// horalux-diag: runs one piece of the program on its own and prints what it found.
+//   horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]
+//   horalux-diag sntp HOST [--port N]
+//   horalux-diag daytime HOST [--port N]
+// It never sets the clock.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "diag/diag_commands.h"
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]\n"
+                 "       horalux-diag sntp HOST [--port N]\n"
+                 "       horalux-diag daytime HOST [--port N]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        return usage();
+    }
+    const std::string command = argv[1];
+    std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "nmea") {
+        return horalux::diag::runNmea(args);
+    }
+    if (command == "sntp") {
+        return horalux::diag::runSntp(args);
+    }
+    if (command == "daytime") {
+        return horalux::diag::runDaytime(args);
+    }
+    return usage();
+}
