@@ -1,0 +1,23 @@
+#pragma once
+
+#include "app/runtime_settings.h"
+#include "gps/gps_state.h"
+#include "platform/settings_store.h"
+#include "platform/system_clock.h"
+#include "platform/time_capability.h"
+#include "sync/sync_flags.h"
+
+namespace horalux {
+
+// What a clock update works with: the program's one instance of each, handed in by the
+// application (and by tests, with fakes).
+struct SyncContext {
+    SettingsStore& store;
+    SystemClock& clock;
+    TimeCapability& capability;
+    RuntimeSettings& runtime;
+    GpsState& gps;
+    SyncFlags& flags;
+};
+
+}  // namespace horalux
