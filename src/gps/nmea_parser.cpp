@@ -1,0 +1,264 @@
+#include "gps/nmea_parser.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace horalux {
+
+namespace {
+
+constexpr double kOneSixtieth = 0.016666666666666666;
+
+bool isSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// The C runtime's atoi, without its undefined behaviour on overflow: blanks, an optional sign,
+// the leading digits, 0 when there are none. The value is accumulated in 64 bits (saturating)
+// and then kept to its low 32 bits, as glibc's atoi does with (int)strtol.
+int toInt(const char* s) {
+    while (isSpace(*s)) {
+        ++s;
+    }
+    bool negative = false;
+    if (*s == '+' || *s == '-') {
+        negative = *s == '-';
+        ++s;
+    }
+    uint64_t value = 0;
+    constexpr uint64_t kLimit = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
+    while (*s >= '0' && *s <= '9') {
+        value = value * 10 + static_cast<uint64_t>(*s - '0');
+        if (value > kLimit) {
+            value = kLimit;
+        }
+        ++s;
+    }
+    const int64_t wide = negative ? -static_cast<int64_t>(value) : static_cast<int64_t>(value);
+    return static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(wide)));
+}
+
+// The C runtime's atof (strtod in the "C" locale the program runs in).
+double toReal(const char* s) {
+    return std::strtod(s, nullptr);
+}
+
+// The integer formed by up to `count` characters of s starting at `from` (0 when s is shorter).
+int toIntSlice(const char* s, size_t from, size_t count) {
+    const size_t length = std::strlen(s);
+    if (from >= length) {
+        return 0;
+    }
+    char part[NmeaParser::kFieldSize] = {};
+    const size_t n = std::min(count, length - from);
+    std::memcpy(part, s + from, n);
+    return toInt(part);
+}
+
+// Latitude (degreeDigits 2) or longitude (3): the first characters as whole degrees plus the
+// rest of the field as minutes times one sixtieth.
+double toDegrees(const char* field, size_t degreeDigits) {
+    const int degrees = toIntSlice(field, 0, degreeDigits);
+    const double minutes = std::strlen(field) > degreeDigits ? toReal(field + degreeDigits) : 0.0;
+    return degrees + minutes * kOneSixtieth;
+}
+
+}  // namespace
+
+NmeaParser::NmeaParser(GpsState& gps) : gps_(gps) {}
+
+int NmeaParser::GetField(const char* data, char* out, int fieldNumber) {
+    const char* p = data;
+    for (int i = 0; i < fieldNumber; ++i) {
+        const char* comma = std::strchr(p, ',');
+        if (comma == nullptr) {
+            out[0] = '\0';
+            return -1;
+        }
+        p = comma + 1;
+    }
+    if (*p == ',' || *p == '*' || *p == '\0') {
+        out[0] = '\0';
+        return -1;
+    }
+    int n = 0;
+    while (p[n] != ',' && p[n] != '\0') {
+        if (n < kFieldSize - 1) {
+            out[n] = p[n];
+        }
+        ++n;
+    }
+    out[std::min(n, kFieldSize - 1)] = '\0';
+    return 0;
+}
+
+namespace {
+
+// The time field rule: hhmmss[.fff] into hour, minute, second, stored in that order.
+void storeTime(GpsState& gps, const char* field) {
+    gps.utcHour = toIntSlice(field, 0, 2);
+    gps.utcMinute = toIntSlice(field, 2, 2);
+    gps.utcSecond = toIntSlice(field, 4, 2);
+}
+
+// Fields `first` (coordinate) and first+1 (hemisphere) into latitude and longitude.
+void storeLatitude(GpsState& gps, const char* data, int first) {
+    char field[NmeaParser::kFieldSize];
+    NmeaParser::GetField(data, field, first);
+    if (field[0] == '\0') {
+        return;
+    }
+    gps.latitude = toDegrees(field, 2);
+    NmeaParser::GetField(data, field, first + 1);
+    if (field[0] == 'S') {
+        gps.latitude = -gps.latitude;
+    }
+}
+
+void storeLongitude(GpsState& gps, const char* data, int first) {
+    char field[NmeaParser::kFieldSize];
+    NmeaParser::GetField(data, field, first);
+    if (field[0] == '\0') {
+        return;
+    }
+    gps.longitude = toDegrees(field, 3);
+    NmeaParser::GetField(data, field, first + 1);
+    if (field[0] == 'W') {
+        gps.longitude = -gps.longitude;
+    }
+}
+
+}  // namespace
+
+void NmeaParser::Dispatch(const char* address, const char* data) {
+    {
+        std::lock_guard lock(gps_.publishMutex());
+        if (std::strlen(address) >= 3) {
+            const char* type = address + 2;
+            if (std::strcmp(type, "GGA") == 0) {
+                DecodeGga(data);
+            } else if (std::strcmp(type, "GSA") == 0) {
+                DecodeGsa(data);
+            } else if (std::strcmp(type, "GSV") == 0) {
+                DecodeGsv(data);
+            } else if (std::strcmp(type, "RMC") == 0) {
+                DecodeRmc(data);
+            } else if (std::strcmp(type, "ZDA") == 0) {
+                DecodeZda(data);
+            }
+        }
+    }
+    gps_.idleSeconds = 0;
+    gps_.stale = 0;
+}
+
+void NmeaParser::DecodeGga(const char* data) {
+    char field[kFieldSize];
+    GetField(data, field, 0);
+    if (field[0] != '\0' && gps_.timeSource == 0) {
+        storeTime(gps_, field);
+    }
+    storeLatitude(gps_, data, 1);
+    storeLongitude(gps_, data, 3);
+    GetField(data, field, 5);
+    if (field[0] != '\0') {
+        gps_.fixQuality = toInt(field);
+    }
+    GetField(data, field, 8);
+    if (field[0] != '\0') {
+        gps_.altitude = toReal(field);
+    }
+}
+
+void NmeaParser::DecodeGsa(const char* data) {
+    char field[kFieldSize];
+    gps_.satellitesUsed = 0;
+    gps_.usedInFix.fill(0);
+    for (int i = 2; i <= 13; ++i) {
+        GetField(data, field, i);
+        const auto prn = static_cast<uint16_t>(toInt(field));
+        if (prn != 0) {
+            ++gps_.satellitesUsed;
+            if (prn <= 32) {
+                gps_.usedInFix[prn] = 1;
+            }
+        }
+    }
+}
+
+void NmeaParser::DecodeGsv(const char* data) {
+    char field[kFieldSize];
+    // Message number 1 to 8 gives the table group (message 1 -> index 0). A message number that
+    // is empty, is not a single digit 1 to 8 (10 and up lie beyond the 32-entry tables and
+    // would otherwise overwrite message 1) drops the whole sentence.
+    GetField(data, field, 1);
+    if (field[0] < '1' || field[0] > '8' || field[1] != '\0') {
+        return;
+    }
+    const int m = field[0] - '1';
+
+    struct Slot {
+        int prn, elevation, azimuth, snr;
+    };
+    Slot slots[4];
+    for (int k = 0; k < 4; ++k) {
+        GetField(data, field, 3 + 4 * k);
+        int prn = toInt(field);
+        // A negative PRN drops the sentence (nothing is written), so no index goes below 0.
+        if (prn < 0) {
+            return;
+        }
+        slots[k].prn = prn > 32 ? 32 : prn;
+        GetField(data, field, 4 + 4 * k);
+        slots[k].elevation = toInt(field);
+        GetField(data, field, 5 + 4 * k);
+        slots[k].azimuth = toInt(field);
+        GetField(data, field, 6 + 4 * k);
+        slots[k].snr = toInt(field);
+    }
+
+    GetField(data, field, 2);
+    if (field[0] != '\0') {
+        gps_.satellitesInView = toInt(field);
+    }
+    for (int k = 0; k < 4; ++k) {
+        const Slot& s = slots[k];
+        const int used = gps_.usedInFix[static_cast<size_t>(s.prn)];
+        const auto index = static_cast<size_t>(4 * m + k);
+        gps_.satellites[index] = {s.prn, s.azimuth, s.elevation, used, s.snr};
+        gps_.signals[index] = {s.prn, s.snr, used};
+    }
+    ++gps_.gsvSentenceCount;
+}
+
+void NmeaParser::DecodeRmc(const char* data) {
+    char field[kFieldSize];
+    GetField(data, field, 0);
+    if (field[0] != '\0' && gps_.timeSource == 1) {
+        storeTime(gps_, field);
+    }
+    storeLatitude(gps_, data, 2);
+    storeLongitude(gps_, data, 4);
+}
+
+void NmeaParser::DecodeZda(const char* data) {
+    if (gps_.timeSource != 2) {
+        return;
+    }
+    char field[kFieldSize];
+    gps_.zdaDateValid = 1;
+    GetField(data, field, 0);
+    if (field[0] != '\0') {
+        storeTime(gps_, field);
+    }
+    GetField(data, field, 1);
+    gps_.zdaDay = static_cast<uint8_t>(field[0] != '\0' ? toInt(field) : 0);
+    GetField(data, field, 2);
+    gps_.zdaMonth = static_cast<uint8_t>(field[0] != '\0' ? toInt(field) : 0);
+    GetField(data, field, 3);
+    gps_.zdaYear = static_cast<uint16_t>(field[0] != '\0' ? toInt(field) : 0);
+}
+
+}  // namespace horalux

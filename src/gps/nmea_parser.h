@@ -1,0 +1,45 @@
+#pragma once
+
+#include "gps/gps_state.h"
+
+namespace horalux {
+
+// Turns one framed NMEA 0183 sentence into updates of GpsState. The reader
+// (NmeaReader) hands it the address (e.g. "GPGGA") and the data after the address's comma,
+// without '*', checksum, CR or LF. Known types: GGA, GSA, GSV, RMC, ZDA, with any two-character
+// talker; everything else only counts as a sign of life.
+//
+// Threads: runs on the user-interface thread. Each sentence is decoded while holding
+// GpsState::publishMutex(), so the clock setter, which reads the time fields through
+// GpsState::timeSnapshot()/utcSecondNow() on its own thread, sees the hour, minute and ZDA date
+// of the same sentence as the second.
+class NmeaParser {
+  public:
+    // Size of the field buffer GetField writes: 19 characters and the terminator.
+    static constexpr int kFieldSize = 20;
+    // The most distinct satellites one run of consecutive GSA sentences can count (the bound of
+    // satellitesUsed; real receivers list well under 100).
+    static constexpr int kMaxRunSatellites = 128;
+
+    explicit NmeaParser(GpsState& gps);
+
+    // The entry point for every framed sentence: decodes the five known types, then clears the
+    // watchdog fields (idleSeconds = 0, stale = 0) whatever the type.
+    void Dispatch(const char* address, const char* data);
+
+    // The tokenizer: copies field fieldNumber (from 0) of data into out (kFieldSize characters,
+    // longer fields are truncated to 19) and returns 0; stores an empty string and returns -1
+    // when the field is empty or does not exist.
+    static int GetField(const char* data, char* out, int fieldNumber);
+
+    void DecodeGga(const char* data);
+    void DecodeGsa(const char* data);
+    void DecodeGsv(const char* data);
+    void DecodeRmc(const char* data);
+    void DecodeZda(const char* data);
+
+  private:
+    GpsState& gps_;
+};
+
+}  // namespace horalux
