@@ -1,5 +1,6 @@
 #include "gps/nmea_parser.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -135,12 +136,14 @@ void storeLongitude(GpsState& gps, const char* data, int first) {
 void NmeaParser::Dispatch(const char* address, const char* data) {
     {
         std::lock_guard lock(gps_.publishMutex());
+        bool gsa = false;
         if (std::strlen(address) >= 3) {
             const char* type = address + 2;
             if (std::strcmp(type, "GGA") == 0) {
                 DecodeGga(data);
             } else if (std::strcmp(type, "GSA") == 0) {
                 DecodeGsa(data);
+                gsa = true;
             } else if (std::strcmp(type, "GSV") == 0) {
                 DecodeGsv(data);
             } else if (std::strcmp(type, "RMC") == 0) {
@@ -149,6 +152,8 @@ void NmeaParser::Dispatch(const char* address, const char* data) {
                 DecodeZda(data);
             }
         }
+        // Any other sentence ends a run of GSA sentences.
+        gsaRunOpen_ = gsa;
     }
     gps_.idleSeconds = 0;
     gps_.stale = 0;
@@ -174,18 +179,33 @@ void NmeaParser::DecodeGga(const char* data) {
 
 void NmeaParser::DecodeGsa(const char* data) {
     char field[kFieldSize];
-    gps_.satellitesUsed = 0;
-    gps_.usedInFix.fill(0);
+    // A new run after any other sentence, or when the record was reset since the last GSA.
+    if (!gsaRunOpen_ || gps_.satellitesUsed != runCount_) {
+        runCount_ = 0;
+        gps_.usedInFix.fill(0);
+    }
+    // NMEA 4.10 and later add the GNSS system id after the three dilutions; constellations
+    // number their satellites independently, so the id is part of a satellite's identity.
+    GetField(data, field, 17);
+    const uint32_t system = field[0] != '\0' ? static_cast<uint16_t>(toInt(field)) : 0u;
     for (int i = 2; i <= 13; ++i) {
         GetField(data, field, i);
         const auto prn = static_cast<uint16_t>(toInt(field));
-        if (prn != 0) {
-            ++gps_.satellitesUsed;
-            if (prn <= 32) {
-                gps_.usedInFix[prn] = 1;
-            }
+        if (prn == 0) {
+            continue;
+        }
+        const uint32_t key = system << 16 | prn;
+        const uint32_t* begin = runSatellites_;
+        const uint32_t* end = begin + runCount_;
+        if (std::find(begin, end, key) == end && runCount_ < kMaxRunSatellites) {
+            runSatellites_[runCount_++] = key;
+        }
+        if (prn <= 32) {
+            gps_.usedInFix[prn] = 1;
         }
     }
+    gps_.satellitesUsed = static_cast<uint16_t>(runCount_);
+    gsaRunOpen_ = true;
 }
 
 void NmeaParser::DecodeGsv(const char* data) {

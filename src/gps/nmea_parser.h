@@ -9,6 +9,10 @@ namespace horalux {
 // without '*', checksum, CR or LF. Known types: GGA, GSA, GSV, RMC, ZDA, with any two-character
 // talker; everything else only counts as a sign of life.
 //
+// State: the record holds every result. The parser keeps one piece of state of its own, the run
+// of consecutive GSA sentences being counted: receivers that track several constellations send
+// one GSA per constellation in a row, and the satellites in use are those of the whole run.
+//
 // Threads: runs on the user-interface thread. Each sentence is decoded while holding
 // GpsState::publishMutex(), so the clock setter, which reads the time fields through
 // GpsState::timeSnapshot()/utcSecondNow() on its own thread, sees the hour, minute and ZDA date
@@ -33,6 +37,10 @@ class NmeaParser {
     static int GetField(const char* data, char* out, int fieldNumber);
 
     void DecodeGga(const char* data);
+    // satellitesUsed and usedInFix cover the run of consecutive GSA sentences this one belongs
+    // to: a GSA that follows any other sentence (or a reset of the record) starts a new count;
+    // a satellite (PRN, with the GNSS system id when the sentence carries one) listed twice in
+    // the run counts once. A receiver that sends one GSA per fix gets that GSA's count alone.
     void DecodeGsa(const char* data);
     void DecodeGsv(const char* data);
     void DecodeRmc(const char* data);
@@ -40,6 +48,12 @@ class NmeaParser {
 
   private:
     GpsState& gps_;
+
+    // The run of consecutive GSA sentences: open while the last sentence was a GSA; the
+    // distinct satellites counted so far (system id << 16 | PRN).
+    bool gsaRunOpen_ = false;
+    int runCount_ = 0;
+    uint32_t runSatellites_[kMaxRunSatellites] = {};
 };
 
 }  // namespace horalux
