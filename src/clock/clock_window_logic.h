@@ -1,0 +1,141 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/runtime_settings.h"
+#include "clock/clock_colors.h"
+#include "clock/clock_commands.h"
+#include "clock/pixel_geometry.h"
+#include "clock/segment_clock_state.h"
+#include "platform/settings_store.h"
+
+namespace horalux {
+
+// One entry of the clock's context menu, in order. Entries between SubmenuBegin and SubmenuEnd
+// form the "Settings" submenu.
+struct ClockMenuEntry {
+    enum Kind { Command, Separator, SubmenuBegin, SubmenuEnd };
+    Kind kind;
+    const char* text;
+    int32_t command;
+    bool checkable;
+};
+
+inline constexpr std::array<ClockMenuEntry, 18> kClockMenu{{
+    {ClockMenuEntry::Command, "&Set PC Clock Now", cmd::SetPcClockNow, false},
+    {ClockMenuEntry::SubmenuBegin, "Settings", 0, false},
+    {ClockMenuEntry::Command, "&Always on top", cmd::AlwaysOnTop, true},
+    {ClockMenuEntry::Command, "&Hide", cmd::HideClock, false},
+    {ClockMenuEntry::Separator, "", 0, false},
+    {ClockMenuEntry::Command, "&Blue", cmd::BlueClock, true},
+    {ClockMenuEntry::Command, "&Green", cmd::GreenClock, true},
+    {ClockMenuEntry::Command, "&Red", cmd::RedClock, true},
+    {ClockMenuEntry::Command, "&Custom Color", cmd::CustomClockColor, true},
+    {ClockMenuEntry::Separator, "", 0, false},
+    {ClockMenuEntry::Command, "&Local Time", cmd::LocalTime, true},
+    {ClockMenuEntry::Command, "&UTC Time", cmd::UtcTime, true},
+    {ClockMenuEntry::Command, "&24 hour time", cmd::TwentyFourHourTime, true},
+    {ClockMenuEntry::Command, "Show &Day of Year", cmd::ShowDayOfYear, true},
+    {ClockMenuEntry::SubmenuEnd, "", 0, false},
+    {ClockMenuEntry::Command, "Help Topics...", cmd::HelpFinder, false},
+    {ClockMenuEntry::Separator, "", 0, false},
+    {ClockMenuEntry::Command, "&Properties", cmd::Properties, false},
+}};
+
+// Edges of the window under a point, for resizing by the border.
+enum ResizeEdge : int { kNoEdge = 0, kLeftEdge = 1, kTopEdge = 2, kRightEdge = 4, kBottomEdge = 8 };
+
+// The desktop clock's decisions, free of any window: where it starts, how it drags and
+// resizes, the thickness rule, the menu's check marks and what each command does to the
+// display, the process-wide colours and the store. ClockWindow forwards its events here.
+class ClockWindowLogic {
+  public:
+    static constexpr PixelRect kDefaultPosition{0, 0, 300, 100};
+    // The sizing border around the client area, inside the window's outer rectangle.
+    static constexpr int kBorder = 4;
+    static constexpr int kMinimumWidth = 2 * kBorder + 40;
+    static constexpr int kMinimumHeight = 2 * kBorder + 16;
+    // Where a menu opened from the keyboard goes, from the client area's top-left corner.
+    static constexpr PixelPoint kKeyboardMenuOffset{5, 5};
+
+    ClockWindowLogic(SettingsStore& store, RuntimeSettings& runtime, SegmentClockState& display);
+
+    // "DigitalClockPosition": "%d,%d,%d,%d" as left, right, top, bottom. Fields the text does
+    // not reach (or that are not numbers in range) keep their defaults: 0, 300, 0, 100.
+    static PixelRect ParsePosition(std::string_view text);
+    static std::string FormatPosition(const PixelRect& outer);
+
+    // Creation: the stored outer rectangle, whether the window starts shown and topmost.
+    PixelRect StoredPosition() const;
+    bool StartsVisible() const;
+    bool StartsTopmost() const;
+    // Creation: colours from the store into the process-wide pair and the display; the
+    // display's local-time, day-of-year and 24-hour flags from the store.
+    void LoadDisplaySettings();
+    // SaveClockPosition: the outer rectangle into "DigitalClockPosition".
+    void SavePosition(const PixelRect& outer);
+    // Show Clock / Reset Clock Position: "DigitalClockEnabled" 1.
+    void MarkShown();
+    // The 100 ms timer: the process-wide colours into the display.
+    void CopyColorsToDisplay();
+
+    // Segment thickness for a client width: / 95 with the day of year, else / 80.
+    static int ThicknessFor(int clientWidth, int32_t dayOfYearFlag);
+    void ApplyThickness(int clientWidth);
+
+    // Dragging, in client coordinates. A press starts it; the first move with the left button
+    // down only sets the anchor; each later one returns how far to move the window (point -
+    // anchor). Release ends it (the window then saves its position).
+    void PressLeft();
+    std::optional<PixelPoint> MoveMouse(PixelPoint point, bool leftButtonDown);
+    void ReleaseLeft();
+    int32_t dragging() const { return dragging_; }
+    bool firstMovePending() const { return firstMovePending_ != 0; }
+    PixelPoint anchor() const { return anchor_; }
+
+    // Resizing by the border: the edges (ResizeEdge bits) under a point of a window of the
+    // given size, and the outer rectangle after the cursor moved by (dx, dy) from where the
+    // resize began, never smaller than the minimum.
+    static int EdgesAt(PixelPoint point, int width, int height);
+    static PixelRect ResizedRect(const PixelRect& start, int edges, int dx, int dy);
+    void BeginResize(int edges, PixelPoint globalPoint, const PixelRect& outer);
+    std::optional<PixelRect> ResizeTo(PixelPoint globalPoint) const;
+    void EndResize() { resizeEdges_ = kNoEdge; }
+    bool resizing() const { return resizeEdges_ != kNoEdge; }
+
+    // The check mark of a menu command, as it is set when the menu opens.
+    bool IsChecked(int32_t command) const;
+
+    // Commands. Each writes the store at once.
+    bool ToggleAlwaysOnTop();            // returns whether the window is now topmost
+    void Hide();                         // "DigitalClockEnabled" 0
+    bool ChoosePreset(int32_t command);  // Blue, Green or Red; false for anything else
+    void ApplyCustomColors(const ClockColors& colors);
+    void SetLocalTime(bool local);
+    void ToggleTwentyFourHour();
+    void ToggleDayOfYear();
+
+    SegmentClockState& display() { return display_; }
+    const SegmentClockState& display() const { return display_; }
+
+  private:
+    void setColors(const ClockColors& colors, int32_t scheme);
+
+    SettingsStore& store_;
+    RuntimeSettings& runtime_;
+    SegmentClockState& display_;
+
+    int32_t dragging_ = 0;
+    int32_t firstMovePending_ = 0;
+    PixelPoint anchor_;
+
+    int resizeEdges_ = kNoEdge;
+    PixelPoint resizeStart_;
+    PixelRect resizeStartRect_;
+};
+
+}  // namespace horalux
