@@ -1,0 +1,358 @@
+#include "clock/clock_window.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimerEvent>
+#include <QToolTip>
+#include <QWindow>
+
+#include "clock/clock_color_dialog.h"
+#include "clock/date_tip_text.h"
+#include "clock/segment_clock_display.h"
+
+namespace horalux {
+
+namespace {
+
+PixelPoint toPixelPoint(QPoint p) {
+    return {p.x(), p.y()};
+}
+
+QRect toQRect(const PixelRect& r) {
+    return QRect(r.left, r.top, r.width(), r.height());
+}
+
+PixelRect toPixelRect(const QRect& r) {
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+Qt::Edges toQtEdges(int edges) {
+    Qt::Edges result;
+    result.setFlag(Qt::LeftEdge, (edges & kLeftEdge) != 0);
+    result.setFlag(Qt::TopEdge, (edges & kTopEdge) != 0);
+    result.setFlag(Qt::RightEdge, (edges & kRightEdge) != 0);
+    result.setFlag(Qt::BottomEdge, (edges & kBottomEdge) != 0);
+    return result;
+}
+
+Qt::CursorShape cursorFor(int edges) {
+    const bool horizontal = (edges & (kLeftEdge | kRightEdge)) != 0;
+    const bool vertical = (edges & (kTopEdge | kBottomEdge)) != 0;
+    if (horizontal && vertical) {
+        const bool falling = edges == (kLeftEdge | kTopEdge) || edges == (kRightEdge | kBottomEdge);
+        return falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
+    }
+    if (horizontal) {
+        return Qt::SizeHorCursor;
+    }
+    return vertical ? Qt::SizeVerCursor : Qt::ArrowCursor;
+}
+
+}  // namespace
+
+ClockWindow::ClockWindow(SettingsStore& store, RuntimeSettings& runtime, const SystemClock& clock,
+                         ClockWindowHost& host, QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint),
+      runtime_(runtime),
+      clock_(clock),
+      host_(host),
+      display_(new SegmentClockDisplay(clock, this)),
+      logic_(store, runtime, display_->state()) {
+    setObjectName("Clock");
+    setWindowTitle("Clock");
+    setMinimumSize(ClockWindowLogic::kMinimumWidth, ClockWindowLogic::kMinimumHeight);
+    setMouseTracking(true);  // for the sizing cursors over the border
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    setGeometry(toQRect(logic_.StoredPosition()));
+    setWindowFlag(Qt::WindowStaysOnTopHint, logic_.StartsTopmost());
+
+    // The display takes no mouse input, so presses, drags and menus over the digits are ours.
+    display_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    display_->setAccessibleName("Clock");
+    display_->setGeometry(clientRect());
+    display_->EnableTimer(1, kDisplayPeriodMs);
+    logic_.LoadDisplaySettings();
+    logic_.ApplyThickness(clientRect().width());
+    colorTimer_.start(kColorPeriodMs, this);
+
+    setToolTip(QString::fromStdString(InitialDateTipText(clock_)));
+
+    if (logic_.StartsVisible()) {
+        show();
+    }
+}
+
+ClockWindow::~ClockWindow() = default;
+
+const SegmentClockState& ClockWindow::displayState() const {
+    return display_->state();
+}
+
+QRect ClockWindow::clientRect() const {
+    constexpr int b = ClockWindowLogic::kBorder;
+    return rect().adjusted(b, b, -b, -b);
+}
+
+void ClockWindow::ShowClock() {
+    show();
+    raise();
+    activateWindow();
+    logic_.MarkShown();
+}
+
+void ClockWindow::ResetClockPosition() {
+    setGeometry(toQRect(ClockWindowLogic::kDefaultPosition));
+    ShowClock();
+}
+
+void ClockWindow::SaveClockPosition() {
+    logic_.SavePosition(toPixelRect(frameGeometry()));
+}
+
+void ClockWindow::updateDateTip() {
+    if (logic_.dragging() == 1) {
+        return;
+    }
+    const QString text = QString::fromStdString(
+        DateTipText(clock_, displayState().localTime, displayState().twentyFourHour));
+    setToolTip(text);
+    if (QToolTip::isVisible() && underMouse()) {
+        QToolTip::showText(QCursor::pos(), text, this);
+    }
+}
+
+void ClockWindow::setTopmost(bool topmost) {
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, topmost);  // hides a visible window
+    if (visible) {
+        show();
+    }
+}
+
+std::optional<ClockColors> ClockWindow::chooseCustomColors(const ClockColors& initial) {
+    if (chooser_) {
+        return chooser_(initial);
+    }
+    ClockColorDialog dialog(clock_, parentWidget());
+    dialog.setColors(initial);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.colors();
+}
+
+void ClockWindow::runCommand(int32_t command) {
+    switch (command) {
+        case cmd::SetPcClockNow:
+            host_.setPcClockNow();
+            break;
+        case cmd::AlwaysOnTop:
+            setTopmost(logic_.ToggleAlwaysOnTop());
+            break;
+        case cmd::HideClock:
+            hide();
+            logic_.Hide();
+            break;
+        case cmd::BlueClock:
+        case cmd::GreenClock:
+        case cmd::RedClock:
+            if (logic_.ChoosePreset(command)) {
+                SaveClockPosition();
+                display_->invalidate(false);
+            }
+            break;
+        case cmd::CustomClockColor:
+            if (const std::optional<ClockColors> colors =
+                    chooseCustomColors(ReadClockColors(runtime_))) {
+                logic_.ApplyCustomColors(*colors);
+                SaveClockPosition();
+                display_->invalidate(false);
+            }
+            break;
+        case cmd::LocalTime:
+            logic_.SetLocalTime(true);
+            break;
+        case cmd::UtcTime:
+            logic_.SetLocalTime(false);
+            break;
+        case cmd::TwentyFourHourTime:
+            logic_.ToggleTwentyFourHour();
+            display_->invalidate(false);
+            break;
+        case cmd::ShowDayOfYear:
+            logic_.ToggleDayOfYear();
+            logic_.ApplyThickness(clientRect().width());
+            display_->invalidate(true);
+            break;
+        case cmd::HelpFinder:
+            host_.showHelp();
+            break;
+        case cmd::Properties:
+            host_.openProperties();
+            break;
+        default:
+            break;
+    }
+}
+
+std::unique_ptr<QMenu> ClockWindow::buildMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    QMenu* current = menu.get();
+    for (const ClockMenuEntry& entry : kClockMenu) {
+        switch (entry.kind) {
+            case ClockMenuEntry::Command: {
+                QAction* action = current->addAction(QString::fromUtf8(entry.text));
+                action->setData(entry.command);
+                if (entry.checkable) {
+                    action->setCheckable(true);
+                    action->setChecked(logic_.IsChecked(entry.command));
+                }
+                break;
+            }
+            case ClockMenuEntry::Separator:
+                current->addSeparator();
+                break;
+            case ClockMenuEntry::SubmenuBegin:
+                current = current->addMenu(QString::fromUtf8(entry.text));
+                break;
+            case ClockMenuEntry::SubmenuEnd:
+                current = menu.get();
+                break;
+        }
+    }
+    return menu;
+}
+
+QPoint ClockWindow::keyboardMenuPosition() const {
+    const PixelPoint offset = ClockWindowLogic::kKeyboardMenuOffset;
+    return mapToGlobal(clientRect().topLeft() + QPoint(offset.x, offset.y));
+}
+
+void ClockWindow::contextMenuEvent(QContextMenuEvent* event) {
+    const QPoint at = event->reason() == QContextMenuEvent::Keyboard ? keyboardMenuPosition()
+                                                                     : event->globalPos();
+    const std::unique_ptr<QMenu> menu = buildMenu();
+    if (QAction* chosen = menu->exec(at)) {
+        runCommand(chosen->data().toInt());
+    }
+}
+
+void ClockWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    const int edges = ClockWindowLogic::EdgesAt(toPixelPoint(point), width(), height());
+    if (edges != kNoEdge) {
+        // The window manager's own resize when it has one; else we follow the mouse.
+        QWindow* window = windowHandle();
+        if (window == nullptr || !window->startSystemResize(toQtEdges(edges))) {
+            logic_.BeginResize(edges, toPixelPoint(event->globalPosition().toPoint()),
+                               toPixelRect(frameGeometry()));
+        }
+        return;
+    }
+    // Qt grabs the mouse for the pressed widget until the release, so the drag goes on
+    // when the cursor leaves the window.
+    logic_.PressLeft();
+}
+
+void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint global = event->globalPosition().toPoint();
+    if (logic_.resizing()) {
+        if (const std::optional<PixelRect> rect = logic_.ResizeTo(toPixelPoint(global))) {
+            setGeometry(toQRect(*rect));
+        }
+        return;
+    }
+    // The point within the window where the window stands now: the window system may not
+    // have caught up with the last move when the event was made.
+    const QPoint point = global - pos();
+    const bool leftDown = (event->buttons() & Qt::LeftButton) != 0;
+    if (const std::optional<PixelPoint> offset = logic_.MoveMouse(toPixelPoint(point), leftDown)) {
+        move(pos() + QPoint(offset->x, offset->y));
+        return;
+    }
+    if (event->buttons() == Qt::NoButton) {
+        updateCursor(event->position().toPoint());
+    }
+}
+
+void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    if (logic_.resizing()) {
+        logic_.EndResize();
+        SaveClockPosition();
+        return;
+    }
+    SaveClockPosition();
+    logic_.ReleaseLeft();
+}
+
+void ClockWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        runCommand(cmd::SetPcClockNow);
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void ClockWindow::updateCursor(QPoint point) {
+    setCursor(cursorFor(ClockWindowLogic::EdgesAt(toPixelPoint(point), width(), height())));
+}
+
+void ClockWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    // Black behind the display, and the sizing border as a raised frame.
+    painter.fillRect(rect(), Qt::black);
+    const QRect outer = rect();
+    const QPalette& p = palette();
+    constexpr int b = ClockWindowLogic::kBorder;
+    painter.fillRect(QRect(0, 0, outer.width(), b), p.color(QPalette::Button));
+    painter.fillRect(QRect(0, outer.height() - b, outer.width(), b), p.color(QPalette::Button));
+    painter.fillRect(QRect(0, 0, b, outer.height()), p.color(QPalette::Button));
+    painter.fillRect(QRect(outer.width() - b, 0, b, outer.height()), p.color(QPalette::Button));
+    painter.setPen(p.color(QPalette::Light));
+    painter.drawLine(outer.topLeft(), outer.topRight());
+    painter.drawLine(outer.topLeft(), outer.bottomLeft());
+    painter.setPen(p.color(QPalette::Shadow));
+    painter.drawLine(outer.bottomLeft(), outer.bottomRight());
+    painter.drawLine(outer.topRight(), outer.bottomRight());
+
+    logic_.ApplyThickness(clientRect().width());
+}
+
+void ClockWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    display_->setGeometry(clientRect());
+    logic_.ApplyThickness(clientRect().width());
+    SaveClockPosition();
+}
+
+void ClockWindow::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == colorTimer_.timerId()) {
+        logic_.CopyColorsToDisplay();
+        return;
+    }
+    QWidget::timerEvent(event);
+}
+
+void ClockWindow::closeEvent(QCloseEvent* event) {
+    // Closed by the window system (Alt+F4 or the window manager): the same as "Hide". A close
+    // asked for by the program only hides the window and leaves the setting alone.
+    if (event->spontaneous()) {
+        runCommand(cmd::HideClock);
+    }
+    QWidget::closeEvent(event);
+}
+
+}  // namespace horalux

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QBasicTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "app/runtime_settings.h"
+#include "clock/clock_colors.h"
+#include "clock/clock_window_host.h"
+#include "clock/clock_window_logic.h"
+#include "clock/segment_clock_state.h"
+#include "platform/settings_store.h"
+#include "platform/system_clock.h"
+
+class QMenu;
+
+namespace horalux {
+
+class SegmentClockDisplay;
+
+// The floating desktop clock: a frameless tool window (no taskbar entry) titled "Clock" whose
+// client area is one seven-segment display. A 4-pixel sizing border inside its outer rectangle
+// resizes it (through the window manager when it offers that, else by itself); a left drag
+// anywhere else moves it; a double-click sets the PC clock; the context menu holds its
+// settings. Every decision is ClockWindowLogic's; this class forwards events to it.
+//
+// Construction is the window's creation: it takes the stored position, z-order, colours and
+// flags, starts its timers and shows itself when "DigitalClockEnabled" is 1.
+class ClockWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    static constexpr int kDisplayPeriodMs = 50;
+    static constexpr int kColorPeriodMs = 100;
+
+    // Opens the custom colour dialog with the current pair; the new pair on OK.
+    using CustomColorChooser = std::function<std::optional<ClockColors>(const ClockColors&)>;
+
+    // `owner` (the main frame, may be null) owns the window and the custom colour dialog.
+    ClockWindow(SettingsStore& store, RuntimeSettings& runtime, const SystemClock& clock,
+                ClockWindowHost& host, QWidget* owner = nullptr);
+    ~ClockWindow() override;
+
+    // Show Clock: show, bring forward, "DigitalClockEnabled" 1.
+    void ShowClock();
+    // Reset Clock Position: to (0, 0) with size 300 x 100, then ShowClock.
+    void ResetClockPosition();
+    // The outer rectangle into "DigitalClockPosition".
+    void SaveClockPosition();
+
+    int32_t dragging() const { return logic_.dragging(); }
+    int32_t localTimeFlag() const { return displayState().localTime; }
+    int32_t twentyFourHourFlag() const { return displayState().twentyFourHour; }
+
+    // The date tip's text for now, by the display's flags; set as the tooltip unless a drag is
+    // under way. The main frame calls it on each new second.
+    void updateDateTip();
+
+    // Runs a menu command (ids in clock_commands.h).
+    void runCommand(int32_t command);
+    // The context menu as it opens now, check marks set; each action's data is its command.
+    std::unique_ptr<QMenu> buildMenu();
+    // Where a context menu opened from the keyboard goes, in screen coordinates.
+    QPoint keyboardMenuPosition() const;
+
+    // The client area (inside the sizing border), in window coordinates.
+    QRect clientRect() const;
+
+    SegmentClockDisplay& display() { return *display_; }
+    ClockWindowLogic& logic() { return logic_; }
+    void setCustomColorChooser(CustomColorChooser chooser) { chooser_ = std::move(chooser); }
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    const SegmentClockState& displayState() const;
+    void setTopmost(bool topmost);
+    void updateCursor(QPoint point);
+    std::optional<ClockColors> chooseCustomColors(const ClockColors& initial);
+
+    RuntimeSettings& runtime_;
+    const SystemClock& clock_;
+    ClockWindowHost& host_;
+    SegmentClockDisplay* display_;
+    ClockWindowLogic logic_;
+    QBasicTimer colorTimer_;
+    CustomColorChooser chooser_;
+};
+
+}  // namespace horalux

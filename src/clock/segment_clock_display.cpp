@@ -1,0 +1,89 @@
+#include "clock/segment_clock_display.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTimerEvent>
+
+#include "clock/painter_surface.h"
+#include "clock/qt_color.h"
+
+namespace horalux {
+
+SegmentClockDisplay::SegmentClockDisplay(const SystemClock& clock, QWidget* parent)
+    : QWidget(parent), clock_(clock) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void SegmentClockDisplay::EnableTimer(int32_t on, int periodMs) {
+    if (on == 1) {
+        timer_.start(periodMs, this);
+    } else {
+        timer_.stop();
+    }
+}
+
+void SegmentClockDisplay::invalidate(bool erase) {
+    erasePending_ = erasePending_ || erase;
+    update();
+}
+
+bool SegmentClockDisplay::tick() {
+    if (!state_.Tick(clock_)) {
+        return false;
+    }
+    invalidate(false);
+    return true;
+}
+
+void SegmentClockDisplay::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == timer_.timerId()) {
+        tick();
+        return;
+    }
+    QWidget::timerEvent(event);
+}
+
+void SegmentClockDisplay::resizeEvent(QResizeEvent* event) {
+    erasePending_ = true;
+    QWidget::resizeEvent(event);
+}
+
+void SegmentClockDisplay::showEvent(QShowEvent* event) {
+    erasePending_ = true;
+    QWidget::showEvent(event);
+}
+
+void SegmentClockDisplay::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
+        invalidate(true);
+    }
+    QWidget::changeEvent(event);
+}
+
+void SegmentClockDisplay::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    if (erasePending_) {
+        eraseBackground(painter);
+        // A partial repaint erased only part of it; keep erasing until a whole one.
+        erasePending_ = !QRegion(rect()).subtracted(event->region()).isEmpty();
+    }
+    PainterSurface surface(painter);
+    state_.Draw(surface, width(), height());
+}
+
+void SegmentClockDisplay::eraseBackground(QPainter& painter) {
+    const QRect r = rect();
+    painter.fillRect(r, toQColor(state_.background));
+    if (r.width() < 1 || r.height() < 1) {
+        return;
+    }
+    // A sunken one-pixel edge: shadow on the top and left, highlight on the bottom and right.
+    const QColor shadow = palette().color(QPalette::Dark);
+    const QColor highlight = palette().color(QPalette::Light);
+    painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), shadow);
+    painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), shadow);
+    painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), highlight);
+    painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), highlight);
+}
+
+}  // namespace horalux

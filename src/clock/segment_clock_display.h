@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QBasicTimer>
+#include <QWidget>
+
+#include "clock/segment_clock_state.h"
+#include "platform/system_clock.h"
+
+namespace horalux {
+
+// The seven-segment time display: polls the clock on its timer and repaints when the shown
+// second changes. Its host sets the fields of state() (colours, thickness, flags) directly.
+//
+// A repaint draws every segment over what is there (the widget is opaque, so Qt does not clear
+// it first); only an erasing repaint fills the background and draws the sunken edge before
+// the digits. Erasing happens when the host asks for it (a layout change) and whenever the
+// widget is shown, resized or restyled, where the old pixels are not the display's.
+class SegmentClockDisplay : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit SegmentClockDisplay(const SystemClock& clock, QWidget* parent = nullptr);
+
+    SegmentClockState& state() { return state_; }
+    const SegmentClockState& state() const { return state_; }
+
+    // on == 1 starts the timer with the period; anything else stops it.
+    void EnableTimer(int32_t on, int periodMs);
+    bool timerActive() const { return timer_.isActive(); }
+
+    // Schedules a repaint of the whole display; `erase` clears it to the background first.
+    void invalidate(bool erase);
+
+    // One timer tick: reads the time and, when the second changed, schedules a repaint
+    // without erasing. Returns whether it did.
+    bool tick();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    void eraseBackground(QPainter& painter);
+
+    const SystemClock& clock_;
+    SegmentClockState state_;
+    QBasicTimer timer_;
+    bool erasePending_ = true;
+};
+
+}  // namespace horalux
