@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <chrono>
+#include <latch>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "app/settings_keys.h"
+#include "sentence_feeder.h"
+#include "sync/sync_worker.h"
+#include "sync_fixture.h"
+
+namespace horalux {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ggaData;
+using test::SentenceFeeder;
+
+// A network update for tests: records the server it was given and whether the time capability
+// was raised at that moment, then waits until released (at most 10 s).
+class RecordingNetworkUpdate {
+  public:
+    SyncWorker::NetworkUpdateFunction function() {
+        return [this](SyncContext& ctx, const std::string& server) {
+            {
+                std::lock_guard lock(mutex_);
+                servers_.push_back(server);
+                raisedWhenCalled_.push_back(
+                    ctx.flags.syncBusy == 1 &&
+                    dynamic_cast<FakeTimeCapability&>(ctx.capability).raised);
+            }
+            called_.notify_all();
+            std::unique_lock lock(mutex_);
+            released_.wait_for(lock, 10s, [this] { return !holding_; });
+            ctx.capability.lower();  // as the SNTP client's release does
+            return 1;
+        };
+    }
+
+    void hold() {
+        std::lock_guard lock(mutex_);
+        holding_ = true;
+    }
+    void release() {
+        {
+            std::lock_guard lock(mutex_);
+            holding_ = false;
+        }
+        released_.notify_all();
+    }
+    bool waitForCalls(size_t n) {
+        std::unique_lock lock(mutex_);
+        return called_.wait_for(lock, 10s, [&] { return servers_.size() >= n; });
+    }
+    std::vector<std::string> servers() const {
+        std::lock_guard lock(mutex_);
+        return servers_;
+    }
+    std::vector<bool> raisedWhenCalled() const {
+        std::lock_guard lock(mutex_);
+        return raisedWhenCalled_;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::condition_variable called_;
+    std::condition_variable released_;
+    bool holding_ = false;
+    std::vector<std::string> servers_;
+    std::vector<bool> raisedWhenCalled_;
+};
+
+// A loopback TCP port with nobody listening on it.
+int closedLoopbackPort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t length = sizeof addr;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
+    close(fd);
+    return ntohs(addr.sin_port);
+}
+
+class SyncWorkerTest : public ::testing::Test {
+  protected:
+    SyncWorkerTest() : feeder_(f_.gps) {
+        f_.flags.timeLocked = 1;
+        feeder_.dispatch("GPGGA", ggaData(12, 0, 0));
+    }
+
+    template <typename Predicate>
+    static bool eventually(Predicate p, std::chrono::milliseconds bound = 10s) {
+        const auto deadline = std::chrono::steady_clock::now() + bound;
+        while (!p()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(5ms);
+        }
+        return true;
+    }
+
+    test::SyncFixture f_;
+    SentenceFeeder feeder_;
+};
+
+TEST_F(SyncWorkerTest, ASecondRequestWhileOneRunsIsDroppedAndTheClockSetOnce) {
+    SyncWorker worker(f_.ctx);
+    worker.StartSync();
+    worker.StartSync();
+    // One of the two finds the other running and ends at once, before the receiver has moved on.
+    EXPECT_TRUE(eventually([&] { return worker.threadCount() == 1; }));
+    EXPECT_EQ(f_.flags.syncBusy.load(), 1);
+    feeder_.start({{250ms, "GPGGA", ggaData(12, 0, 1)}, {250ms, "GPGGA", ggaData(12, 0, 2)}});
+    ASSERT_TRUE(worker.waitIdle(15s));
+    EXPECT_EQ(f_.flags.syncBusy.load(), 0);
+    EXPECT_EQ(f_.clock.settingCount(), 1u);
+    EXPECT_EQ(f_.capability.raises.load(), 1);  // the dropped request did not touch the privilege
+}
+
+TEST_F(SyncWorkerTest, EveryUpdateEnablesThePrivilegeBeforeItRuns) {
+    RecordingNetworkUpdate network;
+    f_.runtime.useNetworkTime = 1;
+    SyncWorker worker(f_.ctx, network.function());
+    for (int i = 0; i < 3; ++i) {
+        worker.StartSync();
+        ASSERT_TRUE(worker.waitIdle(10s));
+    }
+    EXPECT_EQ(f_.capability.raises.load(), 3);
+    EXPECT_EQ(network.raisedWhenCalled(), std::vector<bool>(3, true));
+    EXPECT_EQ(f_.flags.syncBusy.load(), 0);
+}
+
+TEST_F(SyncWorkerTest, AnUpdateKeepsTheServerNameItWasStartedWith) {
+    RecordingNetworkUpdate network;
+    f_.runtime.useNetworkTime = 1;
+    SyncWorker worker(f_.ctx, network.function());
+    network.hold();
+    f_.runtime.setCurrentServer("first.example");
+    worker.StartSync();
+    f_.runtime.setCurrentServer("second.example");  // the next starter's choice
+    ASSERT_TRUE(network.waitForCalls(1));
+    f_.runtime.setCurrentServer("third.example");
+    network.release();
+    ASSERT_TRUE(worker.waitIdle(10s));
+    worker.StartSync();
+    ASSERT_TRUE(worker.waitIdle(10s));
+    EXPECT_EQ(network.servers(), (std::vector<std::string>{"first.example", "third.example"}));
+}
+
+TEST_F(SyncWorkerTest, WaitIdleIsBounded) {
+    RecordingNetworkUpdate network;
+    f_.runtime.useNetworkTime = 1;
+    SyncWorker worker(f_.ctx, network.function());
+    EXPECT_TRUE(worker.waitIdle(0ms));
+    network.hold();
+    worker.StartSync();
+    ASSERT_TRUE(network.waitForCalls(1));
+    EXPECT_FALSE(worker.waitIdle(100ms));
+    EXPECT_EQ(f_.flags.syncBusy.load(), 1);
+    network.release();
+    EXPECT_TRUE(worker.waitIdle(10s));
+    EXPECT_EQ(worker.threadCount(), 0);
+}
+
+TEST_F(SyncWorkerTest, SyncBusyReturnsToZeroWhateverTheReceiverDoes) {
+    SyncWorker worker(f_.ctx);
+    struct Case {
+        const char* what;
+        int locked;
+        int delay;
+    };
+    for (const Case& c : {Case{"unlocked", 0, 50}, Case{"delay out of range", 1, 5000},
+                          Case{"silent receiver", 1, 50}}) {
+        SCOPED_TRACE(c.what);
+        f_.flags.timeLocked = c.locked;
+        f_.store.write(keys::GPSTimeDelay, c.delay);
+        worker.StartSync();
+        ASSERT_TRUE(worker.waitIdle(15s));
+        EXPECT_EQ(f_.flags.syncBusy.load(), 0);
+    }
+    EXPECT_EQ(f_.clock.settingCount(), 0u);
+    // Still usable: the next update with a live receiver sets the clock.
+    f_.store.write(keys::GPSTimeDelay, 50);
+    worker.StartSync();
+    feeder_.start({{250ms, "GPGGA", ggaData(12, 0, 1)}, {250ms, "GPGGA", ggaData(12, 0, 2)}});
+    ASSERT_TRUE(worker.waitIdle(15s));
+    EXPECT_EQ(f_.clock.settingCount(), 1u);
+}
+
+TEST_F(SyncWorkerTest, SyncBusyReturnsToZeroWhenTheNetworkFails) {
+    // The program's own network update against a port nobody listens on.
+    f_.runtime.useNetworkTime = 1;
+    f_.runtime.daytimePort = closedLoopbackPort();
+    f_.runtime.setCurrentServer("127.0.0.1");
+    {
+        SyncWorker worker(f_.ctx);
+        worker.StartSync();
+        ASSERT_TRUE(worker.waitIdle(30s));
+    }
+    EXPECT_EQ(f_.flags.syncBusy.load(), 0);
+    EXPECT_EQ(f_.flags.networkFailed.load(), 1);
+    EXPECT_EQ(f_.clock.settingCount(), 0u);
+
+    // An update that throws ends like any failed one.
+    SyncWorker worker(f_.ctx, [](SyncContext&, const std::string&) -> int {
+        throw std::runtime_error("resolver out of memory");
+    });
+    worker.StartSync();
+    ASSERT_TRUE(worker.waitIdle(10s));
+    EXPECT_EQ(f_.flags.syncBusy.load(), 0);
+}
+
+TEST_F(SyncWorkerTest, DestroyingTheWorkerStopsAWaitingUpdate) {
+    auto worker = std::make_unique<SyncWorker>(f_.ctx);
+    worker->StartSync();  // the receiver stays silent
+    ASSERT_TRUE(eventually([&] { return f_.flags.syncBusy == 1; }));
+    const auto start = std::chrono::steady_clock::now();
+    worker.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);  // well before the 3 s give-up
+    EXPECT_EQ(f_.flags.syncBusy.load(), 0);
+    EXPECT_EQ(f_.clock.settingCount(), 0u);
+}
+
+TEST_F(SyncWorkerTest, ManyRequestsEndWithOneSettingAndNoThreadsLeft) {
+    SyncWorker worker(f_.ctx);
+    for (int i = 0; i < 20; ++i) {
+        worker.StartSync();
+    }
+    EXPECT_TRUE(eventually([&] { return worker.threadCount() == 1; }));
+    feeder_.start({{250ms, "GPGGA", ggaData(12, 0, 1)}, {250ms, "GPGGA", ggaData(12, 0, 2)}});
+    ASSERT_TRUE(worker.waitIdle(15s));
+    EXPECT_EQ(worker.threadCount(), 0);
+    EXPECT_EQ(f_.clock.settingCount(), 1u);
+    EXPECT_EQ(f_.capability.raises.load(), 1);
+}
+
+}  // namespace
+}  // namespace horalux
