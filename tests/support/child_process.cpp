@@ -1,0 +1,96 @@
+#include "support/child_process.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace horalux::test {
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, int stdoutFd, int stderrFd) {
+    std::vector<std::string> args{"capsh", "--drop=cap_sys_time", "--", "-c", "exec \"$@\"", "sh"};
+    args.insert(args.end(), argv.begin(), argv.end());
+    std::vector<char*> raw;
+    for (std::string& a : args) {
+        raw.push_back(a.data());
+    }
+    raw.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (stdoutFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
+    }
+    if (stderrFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, stderrFd, STDERR_FILENO);
+    }
+    const int rc = posix_spawnp(&pid_, "capsh", &actions, nullptr, raw.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        pid_ = -1;
+        throw std::runtime_error("cannot start capsh");
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    if (pid_ > 0 && !status_) {
+        stop(SIGKILL, std::chrono::seconds(5));
+    }
+}
+
+bool ChildProcess::running() {
+    return pid_ > 0 && !wait(std::chrono::milliseconds(0));
+}
+
+std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout) {
+    if (status_ || pid_ <= 0) {
+        return status_;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        int status = 0;
+        const pid_t r = ::waitpid(pid_, &status, WNOHANG);
+        if (r == pid_) {
+            status_ = status;
+            return status_;
+        }
+        if (r < 0 || std::chrono::steady_clock::now() >= deadline) {
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+int ChildProcess::stop(int sig, std::chrono::milliseconds grace) {
+    if (pid_ <= 0) {
+        return -1;
+    }
+    if (!status_) {
+        ::kill(pid_, sig);
+        if (!wait(grace)) {
+            ::kill(pid_, SIGKILL);
+            wait(std::chrono::seconds(5));
+        }
+    }
+    return status_.value_or(-1);
+}
+
+bool waitForPath(const std::string& path, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    std::error_code ignored;
+    while (!std::filesystem::exists(path, ignored)) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+}  // namespace horalux::test

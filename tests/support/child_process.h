@@ -1,0 +1,40 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace horalux::test {
+
+// A program of ours run by a test, without the power to set the clock: started under
+// `capsh --drop=cap_sys_time` (which execs it, so pid() is the program's own), with the test's
+// environment (HORALUX_CLOCK_FILE included). Stopped by its PID when the object goes.
+class ChildProcess {
+  public:
+    // argv[0] is the program's path. Standard output goes to stdoutFd when given (the child
+    // gets a copy; the caller keeps its own), else it is inherited.
+    explicit ChildProcess(const std::vector<std::string>& argv, int stdoutFd = -1,
+                          int stderrFd = -1);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    pid_t pid() const { return pid_; }
+    bool running();
+    // Waits up to timeout for the program to end; its wait status, or nothing if it still runs.
+    std::optional<int> wait(std::chrono::milliseconds timeout);
+    // Sends sig (SIGTERM by default) and waits up to grace; then SIGKILL. The wait status.
+    int stop(int sig = 15, std::chrono::milliseconds grace = std::chrono::seconds(5));
+
+  private:
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+};
+
+// Waits up to timeout for a path to exist (a link or device a helper creates).
+bool waitForPath(const std::string& path, std::chrono::milliseconds timeout);
+
+}  // namespace horalux::test
