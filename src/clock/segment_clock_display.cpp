@@ -23,7 +23,11 @@ void SegmentClockDisplay::EnableTimer(int32_t on, int periodMs) {
 }
 
 void SegmentClockDisplay::invalidate(bool erase) {
-    erasePending_ = erasePending_ || erase;
+    if (erase) {
+        erasePending_ = true;
+    } else {
+        quietRepaint_ = true;
+    }
     update();
 }
 
@@ -62,11 +66,12 @@ void SegmentClockDisplay::changeEvent(QEvent* event) {
 
 void SegmentClockDisplay::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    if (erasePending_) {
+    if (erasePending_ || !quietRepaint_) {
         eraseBackground(painter);
-        // A partial repaint erased only part of it; keep erasing until a whole one.
-        erasePending_ = !QRegion(rect()).subtracted(event->region()).isEmpty();
+        // A partial repaint erased only part of it; an asked-for erase waits for a whole one.
+        erasePending_ = erasePending_ && !QRegion(rect()).subtracted(event->region()).isEmpty();
     }
+    quietRepaint_ = false;
     PainterSurface surface(painter);
     state_.Draw(surface, width(), height());
 }

@@ -11,10 +11,11 @@ namespace horalux {
 // The seven-segment time display: polls the clock on its timer and repaints when the shown
 // second changes. Its host sets the fields of state() (colours, thickness, flags) directly.
 //
-// A repaint draws every segment over what is there (the widget is opaque, so Qt does not clear
-// it first); only an erasing repaint fills the background and draws the sunken edge before
-// the digits. Erasing happens when the host asks for it (a layout change) and whenever the
-// widget is shown, resized or restyled, where the old pixels are not the display's.
+// The widget is opaque, so Qt does not clear it before a paint. A repaint the display asks for
+// itself without erasing (a new second, a colour or 12/24-hour change) draws every segment over
+// what is there. Every other paint erases first, filling the background and drawing the sunken
+// edge: an invalidation with erasing (a layout change), showing, resizing, restyling, and any
+// paint the display did not ask for (an exposure, a parent's repaint, a grab into a pixmap).
 class SegmentClockDisplay : public QWidget {
     Q_OBJECT
 
@@ -48,7 +49,8 @@ class SegmentClockDisplay : public QWidget {
     const SystemClock& clock_;
     SegmentClockState state_;
     QBasicTimer timer_;
-    bool erasePending_ = true;
+    bool erasePending_ = true;   // the next paint erases
+    bool quietRepaint_ = false;  // a repaint without erasing is what the next paint is for
 };
 
 }  // namespace horalux
