@@ -1,0 +1,43 @@
+#include "ui/horalux_property_sheet.h"
+
+#include <QStyle>
+#include <QStyleOptionTabWidgetFrame>
+#include <QTabBar>
+
+#include "app/settings_keys.h"
+#include "ui/dialog_units.h"
+
+namespace horalux {
+
+CHoraluxPropertySheet::CHoraluxPropertySheet(SettingsStore& store, QWidget* parent)
+    : QTabWidget(parent), tip_(new BubbleTip(this)) {
+    setObjectName(QStringLiteral("propertySheet"));
+    tip_->setEnabled(store.read(keys::EnableBubbleTip) == 1);
+}
+
+QSize CHoraluxPropertySheet::pageSize() {
+    return dialogRect(0, 0, 350, 130).size();
+}
+
+int CHoraluxPropertySheet::addPage(QWidget* page, const QString& caption) {
+    page->setMinimumSize(page->minimumSize().expandedTo(pageSize()));
+    const int index = addTab(page, caption);
+    updateGeometry();
+    return index;
+}
+
+QSize CHoraluxPropertySheet::sizeHint() const {
+    const QSize hint = QTabWidget::sizeHint();
+    // With no pages the tab widget would shrink to nothing: ask the style what a page of the
+    // standard size under a row of tabs needs.
+    QStyleOptionTabWidgetFrame option;
+    initStyleOption(&option);
+    const int tabHeight =
+        fontMetrics().height() + style()->pixelMetric(QStyle::PM_TabBarTabVSpace, nullptr, this);
+    option.tabBarSize = QSize(0, tabHeight);
+    const QSize standard = style()->sizeFromContents(QStyle::CT_TabWidget, &option,
+                                                     pageSize() + QSize(0, tabHeight), this);
+    return hint.expandedTo(standard);
+}
+
+}  // namespace horalux
