@@ -1,5 +1,7 @@
 #include "gps/nmea_parser.h"
 
+#include <locale.h>
+#include <stdlib.h>
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -41,9 +43,12 @@ int toInt(const char* s) {
     return static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(wide)));
 }
 
-// The C runtime's atof (strtod in the "C" locale the program runs in).
+// The C runtime's atof as in the "C" locale. The desktop program runs in the user's locale (Qt
+// sets it at start-up), where atof would stop at the '.' of "545.4" when the locale's decimal
+// separator is ',': NMEA numbers always use '.'.
 double toReal(const char* s) {
-    return std::strtod(s, nullptr);
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+    return strtod_l(s, nullptr, cLocale);
 }
 
 // The integer formed by up to `count` characters of s starting at `from` (0 when s is shorter).

@@ -1,8 +1,11 @@
 #include "gps/nmea_parser.h"
+#include "support/test_dirs.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -176,6 +179,24 @@ TEST_F(NmeaParserTest, OnlyTheChosenSentenceSetsTheTime) {
         EXPECT_NEAR(state.latitude, 11.0, 1e-12);  // both GGA and RMC give the position
         EXPECT_EQ(state.zdaDateValid, c.source == 2 ? 1 : 0);
     }
+}
+
+TEST_F(NmeaParserTest, DecimalPointsReadTheSameInALocaleWithADecimalComma) {
+    // The desktop program runs in the user's locale; build one with a decimal comma.
+    test::TempDir dir;
+    const std::string command =
+        "localedef -i de_DE -f UTF-8 " + dir.file("de_DE.UTF-8") + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) {
+        GTEST_SKIP() << "localedef could not build de_DE.UTF-8";
+    }
+    setenv("LOCPATH", dir.path().c_str(), 1);
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
+    EXPECT_EQ(std::atof("545.4"), 545.0);  // the locale is in force
+    send("GPGGA", kGga);
+    std::setlocale(LC_ALL, "C");
+    unsetenv("LOCPATH");
+    EXPECT_EQ(gps.altitude, 545.4);
+    EXPECT_NEAR(gps.latitude, 48.1173, 1e-12);
 }
 
 // ---------------------------------------------------------------------------------------------
