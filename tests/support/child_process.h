@@ -9,9 +9,10 @@
 
 namespace horalux::test {
 
-// A program of ours run by a test, without the power to set the clock: started under
-// `capsh --drop=cap_sys_time` (which execs it, so pid() is the program's own), with the test's
-// environment (HORALUX_CLOCK_FILE included). Stopped by its PID when the object goes.
+// A program run by a test, without the power to set the clock: started under
+// `capsh --drop=cap_sys_time` (which execs it, so pid() is the program's own) whenever this
+// process could pass that capability on, with the test's environment (HORALUX_CLOCK_FILE
+// included). Stopped by its PID when the object goes.
 class ChildProcess {
   public:
     // argv[0] is the program's path. Standard output goes to stdoutFd when given (the child
