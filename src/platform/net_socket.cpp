@@ -4,6 +4,9 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/uio.h>
+
+#include <ctime>
 
 #include <cerrno>
 #include <cstring>
@@ -98,6 +101,9 @@ bool UdpSocket::connect(const SocketAddress& peer) {
         fd_.reset();
         return false;
     }
+    // Time stamps on arrival, so that a receiver busy elsewhere still knows when a reply came.
+    const int on = 1;
+    ::setsockopt(fd_.get(), SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
     return true;
 }
 
@@ -122,10 +128,31 @@ UdpSocket::Wait UdpSocket::waitReadable(std::chrono::milliseconds timeout) {
     return Wait::Failed;
 }
 
-ssize_t UdpSocket::receive(void* buffer, size_t capacity) {
-    const ssize_t n = ::recv(fd_.get(), buffer, capacity, MSG_DONTWAIT);
+ssize_t UdpSocket::receive(void* buffer, size_t capacity, std::chrono::nanoseconds* age) {
+    iovec data{buffer, capacity};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+    msghdr message{};
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    const ssize_t n = ::recvmsg(fd_.get(), &message, MSG_DONTWAIT);
     if (n < 0) {
         lastError_ = errno;
+        return n;
+    }
+    if (age != nullptr) {
+        *age = std::chrono::nanoseconds{0};
+        for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+            if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
+                timespec arrived{};
+                std::memcpy(&arrived, CMSG_DATA(c), sizeof arrived);
+                timespec now{};
+                ::clock_gettime(CLOCK_REALTIME, &now);
+                *age = std::chrono::seconds(now.tv_sec - arrived.tv_sec) +
+                       std::chrono::nanoseconds(now.tv_nsec - arrived.tv_nsec);
+            }
+        }
     }
     return n;
 }

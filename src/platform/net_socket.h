@@ -41,7 +41,9 @@ class UdpSocket {
     Wait waitReadable(std::chrono::milliseconds timeout);
     // Receives one datagram without waiting: its length, or -1 with lastError() set
     // (ECONNREFUSED when nothing listens on the peer's port, EAGAIN when nothing is waiting).
-    ssize_t receive(void* buffer, size_t capacity);
+    // When age is given it receives how long ago the system took the datagram in, by the
+    // system's own time stamp (zero when there is none).
+    ssize_t receive(void* buffer, size_t capacity, std::chrono::nanoseconds* age = nullptr);
     int lastError() const { return lastError_; }
 
   private:

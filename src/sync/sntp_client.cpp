@@ -143,7 +143,11 @@ SntpClient::Attempt SntpClient::queryOne(const SocketAddress& address,
 
     std::array<uint8_t, kPacketSize> request{};
     request[0] = kClientRequest;
-    const NtpTimestamp t1 = now() ^ fractionNoise();
+    // Nothing may lie between reading T1 and sending: the noise is drawn first, and the clock
+    // is read once before, because a process's first reading of it may load time-zone data.
+    const uint32_t noise = fractionNoise();
+    now();
+    const NtpTimestamp t1 = now() ^ noise;
     writeNtpTimestamp(request.data() + kTransmitOffset, t1);
     if (!socket.send(request.data(), request.size())) {
         return fail(Attempt::Unreachable, peer + ": " + std::strerror(socket.lastError()));
@@ -158,10 +162,11 @@ SntpClient::Attempt SntpClient::queryOne(const SocketAddress& address,
         case UdpSocket::Wait::Failed:
             return fail(Attempt::Failed, peer + ": " + std::strerror(socket.lastError()));
     }
-    const NtpTimestamp t4 = now();
+    NtpTimestamp t4 = now();
 
     std::array<uint8_t, kReceiveSize> reply{};
-    const ssize_t size = socket.receive(reply.data(), reply.size());
+    std::chrono::nanoseconds age{0};
+    const ssize_t size = socket.receive(reply.data(), reply.size(), &age);
     if (size < 0) {
         return fail(socket.lastError() == ECONNREFUSED ? Attempt::Unreachable : Attempt::Failed,
                     peer + ": " + std::strerror(socket.lastError()));
@@ -169,6 +174,12 @@ SntpClient::Attempt SntpClient::queryOne(const SocketAddress& address,
     const SntpReplyCheck check = checkSntpReply(reply.data(), static_cast<size_t>(size), t1);
     if (check != SntpReplyCheck::Usable) {
         return fail(Attempt::Failed, peer + ": " + describe(check));
+    }
+
+    // The reply arrived before this thread got round to it: T4 is the arrival, when the system
+    // tells it (and a clock step has not made the difference meaningless).
+    if (age > std::chrono::nanoseconds{0} && age < std::chrono::seconds{1}) {
+        t4 -= static_cast<NtpTimestamp>(std::chrono::duration<double>(age).count() * 4294967296.0);
     }
 
     result.t1 = t1;

@@ -22,6 +22,10 @@ namespace sntp = test::sntp;
 
 const SystemTime kPcTime{2001, 3, 0, 18, 19, 53, 17, 250};
 
+// The fake clock stands still, but the client dates the reply's arrival by the system's time
+// stamp on it, which lies a little before the client reads it (more on a busy machine).
+constexpr double kTolerance = 0.05;
+
 std::string local(const UdpTestServer& server) {
     return "127.0.0.1:" + std::to_string(server.port());
 }
@@ -76,13 +80,13 @@ TEST(SntpClientTest, ComputesTheOffsetFromTheFourTimestamps) {
     SntpResult r;
     ASSERT_EQ(client.Query(local(server), r, 123), 1) << client.lastFailure();
     EXPECT_NEAR(ntpDifference(r.t2, r.t1), 10.0, 1e-6);
-    EXPECT_NEAR(ntpDifference(r.t3, r.t4), 10.0, 1e-4);
-    EXPECT_NEAR(r.offset, 10.0, 1e-4);
+    EXPECT_NEAR(ntpDifference(r.t3, r.t4), 10.0, kTolerance);
+    EXPECT_NEAR(r.offset, 10.0, kTolerance);
 
     // Behind instead of ahead: the sign follows.
     ASSERT_TRUE(server.start("127.0.0.1", answering(-3600.25)));
     ASSERT_EQ(client.Query(local(server), r, 123), 1) << client.lastFailure();
-    EXPECT_NEAR(r.offset, -3600.25, 1e-4);
+    EXPECT_NEAR(r.offset, -3600.25, kTolerance);
 
     // A real exchange: the server answers with its receive and transmit times apart.
     ASSERT_TRUE(server.start("127.0.0.1", [](const std::vector<uint8_t>& request) {
@@ -91,7 +95,7 @@ TEST(SntpClientTest, ComputesTheOffsetFromTheFourTimestamps) {
             {sntp::reply(request, addNtpOffset(t1, 5.0 + 0.1), addNtpOffset(t1, 5.0 + 0.3))}};
     }));
     ASSERT_EQ(client.Query(local(server), r, 123), 1);
-    EXPECT_NEAR(r.offset, 5.2, 1e-4);  // ((5.1) + (5.3)) / 2 with a clock that stands still
+    EXPECT_NEAR(r.offset, 5.2, kTolerance);  // ((5.1) + (5.3)) / 2 with a clock that stands still
 }
 
 TEST(SntpClientTest, AGoodReplyTenSecondsAheadSetsTheClockTenSecondsAhead) {
@@ -106,7 +110,7 @@ TEST(SntpClientTest, AGoodReplyTenSecondsAheadSetsTheClockTenSecondsAhead) {
     EXPECT_EQ(f.flags.networkFailed, 0);
     ASSERT_EQ(clock.settingCount(), 1u);
     EXPECT_NEAR(static_cast<double>(toUnixMillis(clock.settings()[0]) - toUnixMillis(kPcTime)),
-                10000.0, 1.0);
+                10000.0, kTolerance * 1000);
     // The permission was raised for the setting and lowered again.
     EXPECT_EQ(f.capability.raises, 1);
     EXPECT_EQ(f.capability.lowers, 1);
@@ -194,7 +198,7 @@ TEST(SntpClientTest, AcceptsLongerRepliesAndAnyLeapWarning) {
                                  p[0] |= 0x40;
                              })));
     EXPECT_EQ(client.Query(local(server), r, 123), 1) << client.lastFailure();
-    EXPECT_NEAR(r.offset, 1.0, 1e-4);
+    EXPECT_NEAR(r.offset, 1.0, kTolerance);
 }
 
 TEST(SntpClientTest, AServerThatNeverAnswersEndsTheUpdateAfterFiveSeconds) {
@@ -229,7 +233,7 @@ TEST(SntpClientTest, IgnoresRepliesFromAnyoneButTheServerAsked) {
     SntpClient client(clock, capability);
     SntpResult r;
     ASSERT_EQ(client.Query(local(server), r, 123), 1) << client.lastFailure();
-    EXPECT_NEAR(r.offset, 10.0, 1e-4);
+    EXPECT_NEAR(r.offset, 10.0, kTolerance);
 
     // Only strangers answer: nothing is used and the query times out.
     ASSERT_TRUE(server.start("127.0.0.1", [](const std::vector<uint8_t>& request) {
@@ -290,7 +294,7 @@ TEST(SntpClientTest, ReachesAServerOnIPv6Loopback) {
     SntpResult r;
     ASSERT_EQ(client.Query("[::1]:" + std::to_string(server.port()), r, 123), 1)
         << client.lastFailure();
-    EXPECT_NEAR(r.offset, 2.5, 1e-4);
+    EXPECT_NEAR(r.offset, 2.5, kTolerance);
     ASSERT_EQ(client.Query("::1", r, server.port()), 1) << client.lastFailure();
 }
 
@@ -319,7 +323,7 @@ TEST(SntpClientTest, TriesTheNextAddressWhenNothingListensOnOne) {
     const auto start = steady_clock::now();
     ASSERT_EQ(client.Query(addresses, r), 1) << client.lastFailure();
     EXPECT_LT(seconds(steady_clock::now() - start), 4.0);
-    EXPECT_NEAR(r.offset, 3.0, 1e-4);
+    EXPECT_NEAR(r.offset, 3.0, kTolerance);
 }
 
 }  // namespace
