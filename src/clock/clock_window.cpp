@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTimerEvent>
 #include <QToolTip>
 #include <QWindow>
@@ -68,8 +69,14 @@ ClockWindow::ClockWindow(SettingsStore& store, RuntimeSettings& runtime, const S
     setMouseTracking(true);  // for the sizing cursors over the border
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The date tip shows on hover even while another program is active.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
-    setGeometry(toQRect(logic_.StoredPosition()));
+    // The stored place as it is (even off the screen), but never larger than the desktop.
+    const QScreen* desktop = screen();
+    const QSize largest = desktop != nullptr ? desktop->virtualSize() : QSize(16384, 16384);
+    setGeometry(toQRect(
+        ClockWindowLogic::BoundedSize(logic_.StoredPosition(), largest.width(), largest.height())));
     setWindowFlag(Qt::WindowStaysOnTopHint, logic_.StartsTopmost());
 
     // The display takes no mouse input, so presses, drags and menus over the digits are ours.

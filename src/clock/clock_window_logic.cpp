@@ -60,6 +60,19 @@ std::string ClockWindowLogic::FormatPosition(const PixelRect& outer) {
     return text;
 }
 
+PixelRect ClockWindowLogic::BoundedSize(const PixelRect& outer, int maxWidth, int maxHeight) {
+    // 64-bit widths: right - left of two stored 32-bit numbers can overflow an int.
+    const auto bounded = [](int64_t size, int minimum, int maximum) {
+        return static_cast<int>(std::clamp<int64_t>(size, minimum, std::max(minimum, maximum)));
+    };
+    const int width = bounded(int64_t{outer.right} - outer.left, kMinimumWidth, maxWidth);
+    const int height = bounded(int64_t{outer.bottom} - outer.top, kMinimumHeight, maxHeight);
+    // Keep the far edges representable too.
+    const int left = static_cast<int>(std::min<int64_t>(outer.left, int64_t{INT_MAX} - width));
+    const int top = static_cast<int>(std::min<int64_t>(outer.top, int64_t{INT_MAX} - height));
+    return {left, top, left + width, top + height};
+}
+
 PixelRect ClockWindowLogic::StoredPosition() const {
     const std::string text = store_.read(keys::DigitalClockPosition);
     return text.empty() ? kDefaultPosition : ParsePosition(text);

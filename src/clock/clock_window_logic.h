@@ -69,6 +69,11 @@ class ClockWindowLogic {
     static PixelRect ParsePosition(std::string_view text);
     static std::string FormatPosition(const PixelRect& outer);
 
+    // A rectangle whose size the window can take: between the minimum and the given maximum
+    // (the desktop's size), left and top kept. A stored size from a broken value would
+    // otherwise ask for a window far larger than any screen.
+    static PixelRect BoundedSize(const PixelRect& outer, int maxWidth, int maxHeight);
+
     // Creation: the stored outer rectangle, whether the window starts shown and topmost.
     PixelRect StoredPosition() const;
     bool StartsVisible() const;

@@ -48,6 +48,26 @@ TEST(ClockPositionTest, FormatsInTheOrderItIsRead) {
               "-2147483648,2147483647,0,1");
 }
 
+TEST(ClockPositionTest, ABrokenSizeIsBoundedButThePlaceKept) {
+    const int minW = ClockWindowLogic::kMinimumWidth;
+    const int minH = ClockWindowLogic::kMinimumHeight;
+    EXPECT_EQ(ClockWindowLogic::BoundedSize({10, 20, 310, 120}, 1920, 1080),
+              (PixelRect{10, 20, 310, 120}));
+    // Off the screen stays off the screen ("Reset Clock Position" brings it back).
+    EXPECT_EQ(ClockWindowLogic::BoundedSize({-5000, 9000, -4700, 9100}, 1920, 1080),
+              (PixelRect{-5000, 9000, -4700, 9100}));
+    EXPECT_EQ(ClockWindowLogic::BoundedSize(ClockWindowLogic::ParsePosition("0,2000000000,0,100"),
+                                            1920, 1080),
+              (PixelRect{0, 0, 1920, 100}));
+    EXPECT_EQ(ClockWindowLogic::BoundedSize(
+                  ClockWindowLogic::ParsePosition("-2147483648,2147483647,0,100"), 1920, 1080),
+              (PixelRect{-2147483647 - 1, 0, -2147483647 - 1 + 1920, 100}));
+    EXPECT_EQ(ClockWindowLogic::BoundedSize({50, 50, 10, 10}, 1920, 1080),
+              (PixelRect{50, 50, 50 + minW, 50 + minH}));
+    EXPECT_EQ(ClockWindowLogic::BoundedSize({2147483600, 0, 2147483647, 100}, 1920, 1080),
+              (PixelRect{2147483647 - minW, 0, 2147483647, 100}));
+}
+
 TEST_F(ClockWindowLogicTest, CreationReadsTheStore) {
     EXPECT_EQ(logic.StoredPosition(), ClockWindowLogic::kDefaultPosition);
     EXPECT_TRUE(logic.StartsVisible());

@@ -4,6 +4,7 @@
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QToolTip>
 
@@ -83,6 +84,7 @@ TEST_F(ClockWindowTest, ANewClockIsAFramelessToolWindowAt300By100) {
     EXPECT_EQ(w.display().state().thickness, 3);
     EXPECT_EQ(w.display().state().ContentRect(292, 92), (PixelRect{5, 5, 287, 87}));
     EXPECT_TRUE(w.display().testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_TRUE(w.testAttribute(Qt::WA_AlwaysShowToolTips));
     EXPECT_TRUE(w.display().timerActive());
     // Nothing stored: blue over dark blue, local 24-hour time, no day of year.
     EXPECT_EQ(w.display().state().lit, 0xFF0000u);
@@ -108,6 +110,13 @@ TEST_F(ClockWindowTest, CreationFollowsTheStore) {
     EXPECT_EQ(w.display().state().unlit, 0x000030u);
     EXPECT_EQ(w.display().state().thickness, 292 / 95);
     EXPECT_EQ(w.localTimeFlag(), 0);
+}
+
+TEST_F(ClockWindowTest, AStoredSizeBeyondTheDesktopIsBounded) {
+    store.write(keys::DigitalClockPosition, "10,2000000000,20,120");
+    ClockWindow& w = create();
+    EXPECT_EQ(w.pos(), QPoint(10, 20));
+    EXPECT_EQ(w.size(), QSize(w.screen()->virtualSize().width(), 100));
 }
 
 TEST_F(ClockWindowTest, AHiddenClockStaysHiddenUntilShown) {
