@@ -264,38 +264,5 @@ TEST_F(ClockWindowLogicTest, HideAndShowAndPositionAreStored) {
     EXPECT_EQ(logic.StoredPosition(), (PixelRect{10, 20, 310, 120}));
 }
 
-TEST(ClockMenuTest, EntriesInOrderWithTheirCommands) {
-    std::vector<std::pair<std::string, int32_t>> commands;
-    int depth = 0;
-    int checkable = 0;
-    for (const ClockMenuEntry& e : kClockMenu) {
-        depth += e.kind == ClockMenuEntry::SubmenuBegin ? 1 : 0;
-        depth -= e.kind == ClockMenuEntry::SubmenuEnd ? 1 : 0;
-        ASSERT_GE(depth, 0);
-        if (e.kind == ClockMenuEntry::Command) {
-            commands.emplace_back((depth ? "Settings/" : "") + std::string(e.text), e.command);
-            checkable += e.checkable ? 1 : 0;
-        }
-    }
-    EXPECT_EQ(depth, 0);
-    const std::vector<std::pair<std::string, int32_t>> expected{
-        {"&Set PC Clock Now", 32774},
-        {"Settings/&Always on top", 32789},
-        {"Settings/&Hide", 32781},
-        {"Settings/&Blue", 32780},
-        {"Settings/&Green", 32779},
-        {"Settings/&Red", 32778},
-        {"Settings/&Custom Color", 32791},
-        {"Settings/&Local Time", 32785},
-        {"Settings/&UTC Time", 32786},
-        {"Settings/&24 hour time", 32783},
-        {"Settings/Show &Day of Year", 32784},
-        {"Help Topics...", 57667},
-        {"&Properties", 32787},
-    };
-    EXPECT_EQ(commands, expected);
-    EXPECT_EQ(checkable, 9);
-}
-
 }  // namespace
 }  // namespace horalux

@@ -145,16 +145,5 @@ TEST(PainterSurfaceTest, ThicknessZeroSeparatorsPaintNothing) {
     EXPECT_EQ(countPainted(image), 0);
 }
 
-TEST(PainterSurfaceTest, ThePreviousPenComesBack) {
-    QImage image(10, 10, QImage::Format_RGB32);
-    QPainter painter(&image);
-    PainterSurface surface(painter);
-    const auto a = surface.makePen(2, 1);
-    const auto b = surface.makePen(2, 2);
-    EXPECT_EQ(surface.selectPen(a.get()), nullptr);
-    EXPECT_EQ(surface.selectPen(b.get()), a.get());
-    EXPECT_EQ(surface.selectPen(nullptr), b.get());
-}
-
 }  // namespace
 }  // namespace horalux

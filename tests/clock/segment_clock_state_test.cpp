@@ -7,18 +7,6 @@
 namespace horalux {
 namespace {
 
-TEST(SegmentClockStateTest, StartsWithTheControlsConstructionValues) {
-    const SegmentClockState s;
-    EXPECT_EQ(s.background, 0x000000u);
-    EXPECT_EQ(s.lit, 0xFF0000u);
-    EXPECT_EQ(s.unlit, 0x400000u);
-    EXPECT_EQ(s.thickness, 8);
-    EXPECT_EQ(s.margin, 5);
-    EXPECT_EQ(s.localTime, 1);
-    EXPECT_EQ(s.twentyFourHour, 1);
-    EXPECT_EQ(s.dayOfYear, 0);
-}
-
 TEST(SegmentClockStateTest, RepaintsOnlyWhenTheSecondChanges) {
     FakeSystemClock clock({2001, 3, 0, 18, 19, 53, 0, 0});
     SegmentClockState s;
