@@ -25,8 +25,7 @@ constexpr size_t kTransmitOffset = 40;
 // A few random low bits of the fraction (about 15 microseconds at most), so that a forged reply
 // cannot echo our transmit time without having seen the request.
 uint32_t fractionNoise() {
-    thread_local std::mt19937 generator{std::random_device{}()};
-    return generator() & 0xFFFFu;
+    return std::random_device{}() & 0xFFFFu;
 }
 
 }  // namespace
