@@ -36,8 +36,17 @@ class Tokenizer {
     std::string_view rest_;
 };
 
-// A field of the date or time: one to four decimal digits and nothing else.
+constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
+
+// Leading white space, which the C library's number conversions skip too.
+std::string_view skipWhiteSpace(std::string_view token) {
+    const size_t start = token.find_first_not_of(kWhiteSpace);
+    return start == std::string_view::npos ? std::string_view{} : token.substr(start);
+}
+
+// A field of the date or time: one to four decimal digits after any white space.
 std::optional<int> parseField(std::string_view token) {
+    token = skipWhiteSpace(token);
     if (token.empty() || token.size() > 4) {
         return std::nullopt;
     }
@@ -50,6 +59,7 @@ std::optional<int> parseField(std::string_view token) {
 }
 
 std::optional<double> parseAdvance(std::string_view token) {
+    token = skipWhiteSpace(token);
     double value = 0.0;
     const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
     if (error != std::errc{} || end != token.data() + token.size() || !std::isfinite(value) ||

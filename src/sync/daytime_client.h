@@ -28,7 +28,7 @@ struct DaytimeReply {
 
 // Reads the received text (up to its first NUL byte) as the NIST format's tokens: modified
 // Julian date, YY-MM-DD, HH:MM:SS, daylight-saving code, leap-second warning, health, advance.
-// Nothing when a token is missing, a date or time field is not a plain number or lies outside
+// Nothing when a token is missing, a date or time field is not a whole number or lies outside
 // the calendar (month 13, hour 25, 30 February), or the advance is not a number from 0 to
 // DaytimeClient::kMaxAdvanceMs.
 std::optional<DaytimeReply> ParseDaytimeReply(std::string_view text);
