@@ -13,20 +13,30 @@ constexpr int64_t kDayMs = 24LL * 3600 * 1000;
 
 enum class Wait { TurnedOver, TimedOut, Stopped };
 
-// Polls the GPS second until it differs from `second`, yielding between polls; `second` becomes
-// the new value.
-Wait waitForTurnOver(const GpsState& gps, int& second, const std::stop_token& stop,
-                     std::chrono::milliseconds timeout) {
+int secondOfDay(const GpsTimeSnapshot& t) {
+    return (t.utcHour * 60 + t.utcMinute) * 60 + t.utcSecond;
+}
+
+// Polls the GPS second until it differs from last.utcSecond, yielding between polls. With
+// `successorOnly`, a change counts only when the new time of day lies one or two seconds after
+// `last` (a receiver may drop a second); anything else (the reader's reset of a silent receiver
+// to 00:00:00, a garbled time) becomes the new reference and the wait goes on. `last` receives
+// the time that ended the wait.
+Wait waitForTurnOver(const GpsState& gps, GpsTimeSnapshot& last, bool successorOnly,
+                     const std::stop_token& stop, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         if (stop.stop_requested()) {
             return Wait::Stopped;
         }
         std::this_thread::yield();
-        const int now = gps.utcSecondNow();
-        if (now != second) {
-            second = now;
-            return Wait::TurnedOver;
+        if (gps.utcSecondNow() != last.utcSecond) {
+            const GpsTimeSnapshot now = gps.timeSnapshot();
+            const int step = ((secondOfDay(now) - secondOfDay(last)) % 86400 + 86400) % 86400;
+            last = now;
+            if (!successorOnly || step == 1 || step == 2) {
+                return Wait::TurnedOver;
+            }
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             return Wait::TimedOut;
@@ -89,9 +99,11 @@ GpsClockResult SetClockFromGps(SyncContext& ctx, std::stop_token stop,
         return GpsClockResult::NotLocked;
     }
 
-    int second = ctx.gps.utcSecondNow();
-    for (int turn = 0; turn < 2; ++turn) {
-        switch (waitForTurnOver(ctx.gps, second, stop, turnOverTimeout)) {
+    // Twice: the first turn-over may come from any earlier state; the second, which the clock
+    // is set from, must follow on from the first.
+    GpsTimeSnapshot gps = ctx.gps.timeSnapshot();
+    for (bool successorOnly : {false, true}) {
+        switch (waitForTurnOver(ctx.gps, gps, successorOnly, stop, turnOverTimeout)) {
             case Wait::TurnedOver:
                 break;
             case Wait::TimedOut:
@@ -103,7 +115,6 @@ GpsClockResult SetClockFromGps(SyncContext& ctx, std::stop_token stop,
 
     // Straight on after the turn-over: every microsecond here is an error in the clock.
     const SystemTime pcUtc = ctx.clock.utcNow();
-    const GpsTimeSnapshot gps = ctx.gps.timeSnapshot();
     const std::optional<SystemTime> target = ComposeGpsTime(pcUtc, gps, delay);
     if (!target) {
         return GpsClockResult::InvalidTime;

@@ -43,7 +43,9 @@ std::optional<SystemTime> ComposeGpsTime(const SystemTime& pcUtc, const GpsTimeS
 // decoding sentences: reads "GPSTimeDelay", skips local hours 23 and 1 and an unlocked receiver,
 // waits for the GPS second to turn over twice (giving up when it stands still for
 // turnOverTimeout, or at once when stop is requested) and sets the clock to the second just begun
-// plus the delay.
+// plus the delay. The second turn-over counts only when the new time follows one or two seconds
+// after the first: the reader's reset of a receiver that has fallen silent also moves the second
+// (to 00:00:00), and must not set the clock to it.
 GpsClockResult SetClockFromGps(SyncContext& ctx, std::stop_token stop = {},
                                std::chrono::milliseconds turnOverTimeout = kTurnOverTimeout);
 

@@ -192,6 +192,52 @@ TEST_F(SetClockFromGpsTest, GivesUpWhenTheReceiverFallsSilent) {
     EXPECT_EQ(f_.clock.settingCount(), 0u);
 }
 
+TEST_F(SetClockFromGpsTest, AResetOfASilentReceiverIsNoTurnOver) {
+    // The receiver sends one more second and falls silent; the reader's watchdog then resets
+    // the record, which moves the second to 0. Setting the clock to 00:00:00 would put it hours
+    // wrong.
+    feeder_.start({{250ms, "GPGGA", ggaData(12, 0, 1)}, {250ms, "", ""}});
+    EXPECT_EQ(SetClockFromGps(f_.ctx), GpsClockResult::NoTurnOver);
+    EXPECT_EQ(f_.clock.settingCount(), 0u);
+    feeder_.stop();
+
+    // A reset before the first turn-over, then a receiver that comes back: the clock is set
+    // from the second that follows the first sentence after the reset.
+    feeder_.dispatch("GPGGA", ggaData(12, 0, 5));
+    feeder_.start({{250ms, "", ""},
+                   {250ms, "GPGGA", ggaData(12, 0, 8)},
+                   {250ms, "GPGGA", ggaData(12, 0, 9)}});
+    EXPECT_EQ(SetClockFromGps(f_.ctx), GpsClockResult::Set);
+    ASSERT_EQ(f_.clock.settingCount(), 1u);
+    EXPECT_EQ(toUnixMillis(f_.clock.settings()[0]), toUnixMillis(utc(2001, 3, 18, 12, 0, 9, 50)));
+}
+
+TEST_F(SetClockFromGpsTest, TheSecondTurnOverMustFollowOnFromTheFirst) {
+    // A dropped sentence (one second missing) still counts; a jump elsewhere becomes the new
+    // reference, and the clock is set from the second that follows it.
+    feeder_.start({{250ms, "GPGGA", ggaData(12, 0, 1)}, {250ms, "GPGGA", ggaData(12, 0, 3)}});
+    EXPECT_EQ(SetClockFromGps(f_.ctx), GpsClockResult::Set);
+    feeder_.stop();
+    feeder_.start({{250ms, "GPGGA", ggaData(12, 0, 4)},
+                   {250ms, "GPGGA", ggaData(17, 33, 0)},
+                   {250ms, "GPGGA", ggaData(12, 0, 6)},
+                   {250ms, "GPGGA", ggaData(12, 0, 7)}});
+    EXPECT_EQ(SetClockFromGps(f_.ctx), GpsClockResult::Set);
+    ASSERT_EQ(f_.clock.settingCount(), 2u);
+    EXPECT_EQ(toUnixMillis(f_.clock.settings()[0]), toUnixMillis(utc(2001, 3, 18, 12, 0, 3, 50)));
+    EXPECT_EQ(toUnixMillis(f_.clock.settings()[1]), toUnixMillis(utc(2001, 3, 18, 12, 0, 7, 50)));
+}
+
+TEST_F(SetClockFromGpsTest, TurnsOverAcrossMidnight) {
+    f_.clock.setNow(utc(2001, 3, 1, 23, 59, 58, 900));
+    f_.clock.setLocalOffsetMinutes(180);  // local 02:59
+    feeder_.dispatch("GPGGA", ggaData(23, 59, 58));
+    feeder_.start({{250ms, "GPGGA", ggaData(23, 59, 59)}, {250ms, "GPGGA", ggaData(0, 0, 0)}});
+    EXPECT_EQ(SetClockFromGps(f_.ctx), GpsClockResult::Set);
+    ASSERT_EQ(f_.clock.settingCount(), 1u);
+    EXPECT_EQ(toUnixMillis(f_.clock.settings()[0]), toUnixMillis(utc(2001, 3, 2, 0, 0, 0, 50)));
+}
+
 TEST_F(SetClockFromGpsTest, StopsWaitingWhenAskedTo) {
     std::stop_source stop;
     std::jthread stopper([&] {

@@ -38,11 +38,12 @@ class SentenceFeeder {
   public:
     struct Step {
         std::chrono::milliseconds after;  // pause before this sentence
-        std::string address;              // e.g. "GPGGA"
+        std::string address;              // e.g. "GPGGA"; empty: the reader's reset of a silent
+                                          // receiver instead of a sentence
         std::string data;
     };
 
-    explicit SentenceFeeder(GpsState& gps) : parser_(gps) {}
+    explicit SentenceFeeder(GpsState& gps) : gps_(gps), parser_(gps) {}
     ~SentenceFeeder() { stop(); }
 
     void dispatch(const std::string& address, const std::string& data) {
@@ -58,7 +59,12 @@ class SentenceFeeder {
                     return;
                 }
                 lock.unlock();
-                parser_.Dispatch(step.address.c_str(), step.data.c_str());
+                if (step.address.empty()) {
+                    gps_.Reset();
+                    gps_.stale = 1;
+                } else {
+                    parser_.Dispatch(step.address.c_str(), step.data.c_str());
+                }
             }
         });
     }
@@ -71,6 +77,7 @@ class SentenceFeeder {
     }
 
   private:
+    GpsState& gps_;
     NmeaParser parser_;
     std::mutex mutex_;
     std::condition_variable_any wake_;
