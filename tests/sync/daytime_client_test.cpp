@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "network_fixture.h"
 #include "platform/fake_system_clock.h"
@@ -11,6 +12,7 @@
 #include "support/test_dirs.h"
 #include "sync/daytime_client.h"
 #include "sync/network_update.h"
+#include "sync/sync_worker.h"
 
 namespace horalux {
 namespace {
@@ -236,6 +238,40 @@ TEST(DaytimeClientTest, TheExchangeAloneTouchesNeitherClockNorFlags) {
     EXPECT_EQ(exchange.text, std::string(kNistReply).substr(0, 51));
     EXPECT_EQ(DaytimeClient::Exchange("127.0.0.1", test::unusedTcpPort()).status,
               DaytimeExchange::Status::NotConnected);
+}
+
+// The clock-update worker in network mode is busy while the server keeps it waiting, and free
+// again once the receive has given up.
+TEST(NetworkWorkerTest, ASilentServerHoldsTheWorkerOnlyFiveSeconds) {
+    FakeSystemClock clock(kPcTime);
+    test::NetworkFixture f(clock);
+    f.runtime.useNetworkTime = 1;
+    f.runtime.setCurrentServer("127.0.0.1");
+    TcpTestServer silent;
+    ASSERT_TRUE(silent.start("127.0.0.1", TcpTestServer::staysSilent()));
+    f.runtime.daytimePort = silent.port();
+    SyncWorker worker(f.ctx);
+
+    const auto start = steady_clock::now();
+    worker.StartSync();
+    while (f.flags.syncBusy == 0 && seconds(steady_clock::now() - start) < 2.0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(f.flags.syncBusy, 1);
+    worker.StartSync();  // dropped while the first waits
+    ASSERT_TRUE(worker.waitIdle(std::chrono::seconds(10)));
+    EXPECT_EQ(f.flags.syncBusy, 0);
+    EXPECT_GE(seconds(steady_clock::now() - start), 4.9);
+    EXPECT_EQ(silent.connections(), 1);
+    EXPECT_EQ(clock.settingCount(), 0u);
+
+    TcpTestServer answering;
+    ASSERT_TRUE(answering.start("127.0.0.1", TcpTestServer::sends(nistLine(kPcTime, 0.0))));
+    f.runtime.daytimePort = answering.port();
+    worker.StartSync();
+    ASSERT_TRUE(worker.waitIdle(std::chrono::seconds(10)));
+    EXPECT_EQ(clock.settingCount(), 1u);
+    EXPECT_EQ(f.flags.networkFailed, 0);
 }
 
 }  // namespace
