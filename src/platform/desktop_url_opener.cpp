@@ -14,7 +14,7 @@ QUrl DesktopUrlOpener::parseUrl(const QString& text) {
     if (trimmed.startsWith(QLatin1Char('/'))) {
         return QUrl::fromLocalFile(trimmed);
     }
-    QUrl url(trimmed, QUrl::StrictMode);
+    QUrl url(trimmed, QUrl::TolerantMode);
     if (!url.isValid() || url.scheme().isEmpty()) {
         return {};
     }

@@ -14,9 +14,9 @@
 namespace horalux {
 
 FirstRunDialog::FirstRunDialog(HelpManual* help, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowContextHelpButtonHint),
-      help_(help) {
+    // A caption and no close box. (The context-help button is left out: with it Qt adds the
+    // system menu, and with that the window manager's close box.)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), help_(help) {
     setObjectName(QStringLiteral("firstRunDialog"));
     setWindowTitle(QString::fromLatin1(kCaption));
     setWindowIcon(resourceIcon(109));

@@ -5,6 +5,7 @@
 #include <QTabBar>
 
 #include "app/settings_keys.h"
+#include "ui/dialog_font.h"
 #include "ui/dialog_units.h"
 
 namespace horalux {
@@ -12,6 +13,8 @@ namespace horalux {
 CHoraluxPropertySheet::CHoraluxPropertySheet(SettingsStore& store, QWidget* parent)
     : QTabWidget(parent), tip_(new BubbleTip(this)) {
     setObjectName(QStringLiteral("propertySheet"));
+    // Pages are laid out in dialog units; they inherit the font those are measured for.
+    setFont(dialogFont());
     tip_->setEnabled(store.read(keys::EnableBubbleTip) == 1);
 }
 

@@ -26,6 +26,7 @@ CHoraluxPropertyFrame* PropertiesWindowHolder::open() {
             delete frame;
             return nullptr;
         }
+        frame->ensurePolished();
         frame->layout()->activate();
         const QScreen* screen =
             parent_ != nullptr ? parent_->screen() : QGuiApplication::primaryScreen();

@@ -1,0 +1,112 @@
+// Message boxes on the desktop: text, caption, icon and the one OK button; boxes asked for by a
+// worker thread are shown by the UI thread without holding the worker up.
+#include "platform/qt_message_service.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace horalux {
+namespace {
+
+struct SeenBox {
+    QString text;
+    QString caption;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int buttons = 0;
+};
+
+// Closes the next message box with its OK button, recording what it showed. Bounded: gives up
+// after ten seconds.
+void closeNextBox(SeenBox& seen, bool& closed) {
+    auto* poll = new QTimer(qApp);
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll, started, &seen, &closed] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box != nullptr) {
+            seen = {box->text(), box->windowTitle(), box->icon(),
+                    static_cast<int>(box->buttons().size())};
+            box->button(QMessageBox::Ok)->click();
+            closed = true;
+        }
+        if (box != nullptr || started->elapsed() > 10000) {
+            poll->stop();
+            poll->deleteLater();
+        }
+    });
+    poll->start(10);
+}
+
+TEST(QtMessageServiceTest, ShowsTheTextCaptionAndIconWithOneOkButton) {
+    QtMessageService service;
+    const struct {
+        unsigned style;
+        QMessageBox::Icon icon;
+    } cases[] = {
+        {kIconStop, QMessageBox::Critical},
+        {kIconExclamation, QMessageBox::Warning},
+        {kIconInformation, QMessageBox::Information},
+        {kMessageOk, QMessageBox::NoIcon},
+    };
+    for (const auto& c : cases) {
+        SeenBox seen;
+        bool closed = false;
+        closeNextBox(seen, closed);
+        service.messageBox("Unable to open hyperlink:\n\nThe specified file was not found.",
+                           "Horalux", c.style);
+        ASSERT_TRUE(closed) << c.style;
+        EXPECT_EQ(seen.text,
+                  QStringLiteral("Unable to open hyperlink:\n\nThe specified file was not found."));
+        EXPECT_EQ(seen.caption, QStringLiteral("Horalux"));
+        EXPECT_EQ(seen.icon, c.icon) << c.style;
+        EXPECT_EQ(seen.buttons, 1);
+    }
+}
+
+TEST(QtMessageServiceTest, AnEmptyCaptionIsTheApplicationsName) {
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Horalux"));
+    EXPECT_EQ(QtMessageService::defaultCaption(), QStringLiteral("Horalux"));
+    QtMessageService service;
+    SeenBox seen;
+    bool closed = false;
+    closeNextBox(seen, closed);
+    service.messageBox("Windows sockets initialization failed.", "", kMessageOk);
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(seen.caption, QStringLiteral("Horalux"));
+}
+
+TEST(QtMessageServiceTest, ABoxFromAnotherThreadIsShownByTheUiThreadWithoutBlocking) {
+    QtMessageService service;
+    SeenBox seen;
+    bool closed = false;
+    std::atomic<bool> returned{false};
+    std::thread worker([&] {
+        service.messageBox("from a worker", "Horalux", kIconStop);
+        returned = true;
+    });
+    worker.join();  // the call came back without anyone closing a box
+    EXPECT_TRUE(returned);
+    closeNextBox(seen, closed);
+    QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
+    EXPECT_EQ(seen.text, QStringLiteral("from a worker"));
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+}
+
+TEST(QtMessageServiceTest, BeepFromAnyThreadIsHarmless) {
+    QtMessageService service;
+    service.beep(0);
+    std::thread worker([&] { service.beep(kIconExclamation); });
+    worker.join();
+    QTest::qWait(10);
+}
+
+}  // namespace
+}  // namespace horalux
