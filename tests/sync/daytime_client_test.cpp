@@ -1,5 +1,8 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -182,6 +185,39 @@ TEST(DaytimeClientTest, AServerThatNeverAnswersEndsTheUpdateAfterFiveSeconds) {
     EXPECT_GE(run.took, 4.9);
     EXPECT_LT(run.took, 8.0);
     EXPECT_EQ(run.f.flags.networkFailed, 1);
+    EXPECT_EQ(clock.settingCount(), 0u);
+}
+
+// A server whose queue of connections is full never completes the connection: the connect gives
+// up after five seconds and counts as unreachable.
+TEST(DaytimeClientTest, AConnectionThatNeverCompletesEndsAfterFiveSeconds) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size), 0);
+    // Fill the queue: this one is taken in but never accepted.
+    const int first = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    ::connect(first, reinterpret_cast<sockaddr*>(&address), size);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+    FakeSystemClock clock(kPcTime);
+    test::NetworkFixture f(clock);
+    f.runtime.daytimePort = ntohs(address.sin_port);
+    const auto start = steady_clock::now();
+    EXPECT_EQ(NetworkUpdate(f.ctx, "127.0.0.1"), 0);
+    const double took = seconds(steady_clock::now() - start);
+    ::close(first);
+    ::close(listener);
+    if (f.flags.networkFailed == 0) {
+        GTEST_SKIP() << "this system completed the connection despite the full queue";
+    }
+    EXPECT_GE(took, 4.9);
+    EXPECT_LT(took, 8.0);
     EXPECT_EQ(clock.settingCount(), 0u);
 }
 
