@@ -266,16 +266,6 @@ TEST(DaytimeClientTest, ANamedPortReplacesThePortSetting) {
     EXPECT_EQ(clock.settingCount(), 3u);
 }
 
-TEST(DaytimeClientTest, TheExchangeAloneTouchesNeitherClockNorFlags) {
-    TcpTestServer server;
-    ASSERT_TRUE(server.start("127.0.0.1", TcpTestServer::sends(kNistReply)));
-    const DaytimeExchange exchange = DaytimeClient::Exchange("127.0.0.1", server.port());
-    ASSERT_EQ(exchange.status, DaytimeExchange::Status::Received);
-    EXPECT_EQ(exchange.text, std::string(kNistReply).substr(0, 51));
-    EXPECT_EQ(DaytimeClient::Exchange("127.0.0.1", test::unusedTcpPort()).status,
-              DaytimeExchange::Status::NotConnected);
-}
-
 // The clock-update worker in network mode is busy while the server keeps it waiting, and free
 // again once the receive has given up.
 TEST(NetworkWorkerTest, ASilentServerHoldsTheWorkerOnlyFiveSeconds) {
