@@ -106,16 +106,6 @@ TEST(TimeServerListTest, AnEmptyStoreGetsTheDefaultListAndAFixedDefaultServer) {
     EXPECT_EQ(list.loadList(), defaults());
 }
 
-TEST(TimeServerListTest, DefaultServersAreDistinctHostNames) {
-    const std::vector<std::string> list = defaults();
-    const std::set<std::string> names(list.begin(), list.end());
-    EXPECT_EQ(names.size(), 5u);
-    for (const std::string& name : names) {
-        EXPECT_NE(name.find('.'), std::string::npos) << name;
-        EXPECT_EQ(name.find(' '), std::string::npos) << name;
-    }
-}
-
 TEST(TimeServerListTest, RandomChoicePicksFromTheListAndLeavesTimeServerAlone) {
     MemorySettingsStore store;
     TimeServerList list(store);

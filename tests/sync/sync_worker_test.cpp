@@ -231,18 +231,5 @@ TEST_F(SyncWorkerTest, DestroyingTheWorkerStopsAWaitingUpdate) {
     EXPECT_EQ(f_.clock.settingCount(), 0u);
 }
 
-TEST_F(SyncWorkerTest, ManyRequestsEndWithOneSettingAndNoThreadsLeft) {
-    SyncWorker worker(f_.ctx);
-    for (int i = 0; i < 20; ++i) {
-        worker.StartSync();
-    }
-    EXPECT_TRUE(eventually([&] { return worker.threadCount() == 1; }));
-    feeder_.start({{250ms, "GPGGA", ggaData(12, 0, 1)}, {250ms, "GPGGA", ggaData(12, 0, 2)}});
-    ASSERT_TRUE(worker.waitIdle(15s));
-    EXPECT_EQ(worker.threadCount(), 0);
-    EXPECT_EQ(f_.clock.settingCount(), 1u);
-    EXPECT_EQ(f_.capability.raises.load(), 1);
-}
-
 }  // namespace
 }  // namespace horalux

@@ -46,24 +46,5 @@ TEST(TimeLockTest, SatelliteSettingIsAnUnsigned16BitNumber) {
     EXPECT_EQ(TimeLockTest(gps, runtime), 0);
 }
 
-TEST(TimeLockTest, ReadsTheRecordAndTheCachedSettings) {
-    GpsState gps;
-    RuntimeSettings runtime;                   // TLGPSGood 1, TLSats 3
-    EXPECT_EQ(TimeLockTest(gps, runtime), 0);  // a fresh record: no satellites, no fix
-    gps.satellitesUsed = 3;
-    EXPECT_EQ(TimeLockTest(gps, runtime), 0);
-    gps.fixQuality = 1;
-    EXPECT_EQ(TimeLockTest(gps, runtime), 1);
-    gps.stale = 1;
-    EXPECT_EQ(TimeLockTest(gps, runtime), 0);
-    gps.stale = 0;
-    runtime.lockSatellites = 4;
-    EXPECT_EQ(TimeLockTest(gps, runtime), 0);
-    runtime.lockSatellites = 3;
-    gps.fixQuality = 0;
-    runtime.lockNeedsGoodGga = 0;
-    EXPECT_EQ(TimeLockTest(gps, runtime), 1);
-}
-
 }  // namespace
 }  // namespace horalux
