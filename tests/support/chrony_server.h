@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "support/test_dirs.h"
+#include "support/testdata.h"
 
 namespace horalux::test {
 
