@@ -13,6 +13,8 @@
 #include <chrono>
 #include <thread>
 
+#include "ui/wait_for.h"
+
 namespace horalux {
 namespace {
 
@@ -95,7 +97,7 @@ TEST(QtMessageServiceTest, ABoxFromAnotherThreadIsShownByTheUiThreadWithoutBlock
     worker.join();  // the call came back without anyone closing a box
     EXPECT_TRUE(returned);
     closeNextBox(seen, closed);
-    QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
+    ASSERT_TRUE(test::waitFor([&] { return closed; }, 10000));
     EXPECT_EQ(seen.text, QStringLiteral("from a worker"));
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
 }

@@ -16,6 +16,7 @@
 #include "platform/memory_settings_store.h"
 #include "support/test_dirs.h"
 #include "ui/properties_window_holder.h"
+#include "ui/wait_for.h"
 
 namespace horalux {
 namespace {
@@ -74,7 +75,9 @@ TEST(PropertyFrameTest, PagesJoinInTabOrderAndTheFrameFollowsTheSheet) {
     auto* big = new QLabel(QStringLiteral("big"));
     big->setMinimumSize(700, 300);
     frame.sheet()->addPage(big, QStringLiteral("Extra"));
-    QTRY_VERIFY(frame.width() > emptySize.width() && frame.height() > emptySize.height());
+    EXPECT_TRUE(test::waitFor(
+        [&] { return frame.width() > emptySize.width() && frame.height() > emptySize.height(); },
+        3000));
     EXPECT_TRUE(frame.rect().contains(frame.sheet()->geometry()));
     EXPECT_GE(frame.sheet()->width(), 700);
 }
