@@ -39,6 +39,9 @@ CHoraluxPropertyFrame* PropertiesWindowHolder::open() {
     if (!frame_->isVisible()) {
         frame_->show();
     }
+    if (frame_->isMinimized()) {
+        frame_->showNormal();
+    }
     frame_->raise();
     frame_->activateWindow();
     return frame_;

@@ -23,8 +23,9 @@ class PropertiesWindowHolder {
     PropertiesWindowHolder(const PropertiesWindowHolder&) = delete;
     PropertiesWindowHolder& operator=(const PropertiesWindowHolder&) = delete;
 
-    // Creates the window on the first call (centred on the screen), then shows it, raises it and
-    // gives it the focus. Null when the pages could not be made; the next call tries again.
+    // Creates the window on the first call (centred on the screen), then shows it (restoring it
+    // when it was minimised), raises it and gives it the focus. Null when the pages could not be
+    // made; the next call tries again.
     CHoraluxPropertyFrame* open();
 
     // The window, null until the first open().

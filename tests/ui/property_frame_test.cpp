@@ -150,6 +150,11 @@ TEST(PropertiesWindowHolderTest, CreatesOnceCentredAndShowsTheSameWindowAgain) {
     EXPECT_EQ(holder.open(), first);
     EXPECT_EQ(built, 1);
     EXPECT_TRUE(QTest::qWaitForWindowActive(first));
+    // A minimised window comes back.
+    first->showMinimized();
+    ASSERT_TRUE(test::waitFor([&] { return first->isMinimized(); }, 3000));
+    EXPECT_EQ(holder.open(), first);
+    EXPECT_TRUE(test::waitFor([&] { return !first->isMinimized(); }, 3000));
 }
 
 TEST(PropertiesWindowHolderTest, AFailedCreationShowsNothingAndIsTriedAgain) {
