@@ -1,0 +1,67 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "app/main_frame.h"
+#include "app/single_instance.h"
+#include "app/startup.h"
+#include "app/update_starter.h"
+#include "gps/gps_state.h"
+#include "gps/nmea_parser.h"
+#include "gps/nmea_reader.h"
+#include "gps/serial_port.h"
+#include "platform/desktop_url_opener.h"
+#include "platform/qsettings_store.h"
+#include "platform/qt_message_service.h"
+#include "platform/system_clock.h"
+#include "platform/time_capability.h"
+#include "sync/sync_flags.h"
+#include "sync/sync_worker.h"
+#include "ui/help_manual.h"
+
+namespace horalux {
+
+// The application: owns the program's one instance of every shared object (GPS record, runtime
+// settings, flags, serial port, reader, worker, clock, store) and the hidden main frame, and runs
+// start-up. Declared in the order they depend on each other, so they go in the reverse order: the
+// frame and its timers first, then the worker (which waits for a running update), then the port.
+class CHoraluxApp final : public StartupHost {
+  public:
+    CHoraluxApp();
+    ~CHoraluxApp() override;
+    CHoraluxApp(const CHoraluxApp&) = delete;
+    CHoraluxApp& operator=(const CHoraluxApp&) = delete;
+
+    // Start-up; the program's message loop runs only when this says Running.
+    StartupResult InitInstance();
+
+    CMainFrame* mainFrame() { return frame_.get(); }
+
+    // StartupHost
+    bool ClaimSingleInstance() override;
+    SettingsStore& OpenSettings() override;
+    std::optional<int> AskFirstRunChoice(int preset) override;
+    bool CreateMainFrame() override;
+    void OpenSerialPort(const SettingsStore& store) override;
+
+  private:
+    std::unique_ptr<SystemClock> clock_;
+    std::unique_ptr<TimeCapability> capability_;
+    QtMessageService messages_;
+    DesktopUrlOpener urls_;
+    HelpManual help_;
+    RuntimeSettings runtime_;
+    GpsState gps_;
+    SyncFlags flags_;
+    SingleInstance instance_;
+    std::unique_ptr<QSettingsStore> store_;
+    SerialPort serial_;
+    NmeaParser parser_;
+    NmeaReader reader_;
+    std::unique_ptr<SyncWorker> worker_;
+    std::unique_ptr<UpdateStarter> starter_;
+    std::unique_ptr<CMainFrame> frame_;
+};
+
+}  // namespace horalux

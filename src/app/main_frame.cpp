@@ -1,0 +1,245 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QTimerEvent>
+#include <cstdio>
+#include <cstdlib>
+
+#include "clock/clock_window.h"
+#include "resources/horalux_resources.h"
+#include "ui/help_manual.h"
+
+namespace horalux {
+
+namespace {
+
+// HORALUX_TRACE=1 prints every change of the tray icon on stderr, so that tests driving the
+// real program can follow it from outside.
+bool TrayTraceEnabled() {
+    const char* value = std::getenv("HORALUX_TRACE");
+    return value != nullptr && value[0] == '1';
+}
+
+std::string Escaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') {
+            out += "\\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(const MainFrameServices& services,
+                       PropertiesWindowHolder::PageFactory addPages, QWidget* parent)
+    : QWidget(parent),
+      services_(services),
+      properties_(services.store, std::move(addPages), this),
+      heartbeat_(services.clock, services.runtime, services.gps, services.flags, services.reader,
+                 services.starter, services.messages),
+      traceTray_(TrayTraceEnabled()) {
+    setWindowTitle(QStringLiteral("Horalux-Kestrimund"));
+    setWindowIcon(TrayPicture(kIconGps));
+
+    CreateMenu();
+    CreateTrayIcon();
+
+    clock_ = std::make_unique<ClockWindow>(services_.store, services_.runtime, services_.clock,
+                                           *this, this);
+
+    heartbeatTimer_.start(kHeartbeatMs, this);
+    trayTimer_.start(kTrayMs, this);
+    secondTimer_.start(kSecondMs, this);
+}
+
+CMainFrame::~CMainFrame() {
+    heartbeatTimer_.stop();
+    trayTimer_.stop();
+    secondTimer_.stop();
+    tray_.hide();
+}
+
+QIcon CMainFrame::TrayPicture(int icon) {
+    return resourceIcon(icon);
+}
+
+void CMainFrame::CreateMenu() {
+    menu_ = std::make_unique<QMenu>();
+    for (const TrayMenuEntry& entry : kTrayMenu) {
+        if (entry.command == 0) {
+            menu_->addSeparator();
+            continue;
+        }
+        QAction* action = menu_->addAction(QString::fromUtf8(entry.text));
+        action->setData(entry.command);
+        if (entry.command == command::kShowClock) {
+            action->setCheckable(true);
+        }
+        const int id = entry.command;
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    }
+    connect(menu_.get(), &QMenu::aboutToShow, this, [this] {
+        UpdateMenuState();
+        if (traceTray_) {
+            const TrayMenuState state = CurrentMenuState();
+            std::fprintf(stderr, "horalux: menu shown set-clock-now=%s show-clock=%s\n",
+                         state.setClockNowEnabled ? "enabled" : "disabled",
+                         state.showClockChecked ? "checked" : "unchecked");
+        }
+    });
+    connect(menu_.get(), &QMenu::aboutToHide, this, [this] {
+        if (traceTray_) {
+            std::fprintf(stderr, "horalux: menu hidden\n");
+        }
+    });
+}
+
+void CMainFrame::CreateTrayIcon() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        std::fprintf(stderr,
+                     "horalux: no system tray on this desktop; the icon appears when one starts\n");
+    }
+    tray_.setIcon(TrayPicture(kIconGps));
+    tray_.setToolTip(QStringLiteral("Horalux"));
+    tray_.setContextMenu(menu_.get());
+    connect(&tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick) {
+                    OpenProperties();
+                }
+            });
+    tray_.show();
+    if (traceTray_) {
+        std::fprintf(stderr, "horalux: tray created icon=%d tip=\"Horalux\"\n", kIconGps);
+    }
+}
+
+TrayMenuState CMainFrame::CurrentMenuState() const {
+    return TrayMenuStateFor(services_.flags.timeLocked.load(),
+                            clock_ != nullptr && clock_->isVisible());
+}
+
+void CMainFrame::UpdateMenuState() {
+    const TrayMenuState state = CurrentMenuState();
+    for (QAction* action : menu_->actions()) {
+        const int id = action->data().toInt();
+        if (id == command::kSetClockNow) {
+            action->setEnabled(state.setClockNowEnabled);
+        } else if (id == command::kShowClock) {
+            action->setChecked(state.showClockChecked);
+        }
+    }
+}
+
+void CMainFrame::OnCommand(int command) {
+    switch (command) {
+        case command::kProperties:
+            OpenProperties();
+            break;
+        case command::kSetClockNow:
+            SetPcClockNow();
+            break;
+        case command::kShowClock:
+            ShowClock();
+            break;
+        case command::kResetClockPosition:
+            ResetClockPosition();
+            break;
+        case command::kHelpIndex:
+            ShowHelpIndex();
+            break;
+        case command::kExit:
+            close();
+            break;
+        default:
+            break;
+    }
+}
+
+void CMainFrame::OnMessage(int message) {
+    if (message == command::kOpenPropertiesMessage) {
+        OpenProperties();
+    }
+}
+
+void CMainFrame::OpenProperties() {
+    // Made once, centred on the screen; later requests show the same window again.
+    properties_.open();
+}
+
+void CMainFrame::ShowClock() {
+    if (clock_) {
+        clock_->ShowClock();
+    }
+}
+
+void CMainFrame::ResetClockPosition() {
+    if (clock_) {
+        clock_->ResetClockPosition();
+    }
+}
+
+void CMainFrame::SetPcClockNow() {
+    services_.starter.Start();
+}
+
+void CMainFrame::ShowHelpIndex() {
+    services_.help.showIndex();
+}
+
+void CMainFrame::OnHeartbeatTimer() {
+    const Heartbeat::TickResult tick = heartbeat_.Tick();
+    const int32_t locked = services_.flags.timeLocked.load();
+    if (traceTray_ && locked != tracedLock_) {
+        tracedLock_ = locked;
+        std::fprintf(stderr, "horalux: timeLocked=%d\n", locked);
+    }
+    if (tick.newSecond && clock_) {
+        clock_->updateDateTip();
+    }
+}
+
+void CMainFrame::OnTrayTimer() {
+    const std::optional<TrayState> next =
+        trayState_.Next(services_.runtime.useNetworkTime.load(),
+                        services_.flags.networkFailed.load(), services_.flags.syncBusy.load());
+    if (next) {
+        SetTrayState(*next);
+    }
+}
+
+void CMainFrame::SetTrayState(const TrayState& state) {
+    const std::string tip = TrayTipText(state.tip);
+    tray_.setIcon(TrayPicture(state.icon));
+    tray_.setToolTip(QString::fromStdString(tip));
+    if (traceTray_) {
+        std::fprintf(stderr, "horalux: tray icon=%d tip=\"%s\"\n", state.icon,
+                     Escaped(tip).c_str());
+    }
+}
+
+void CMainFrame::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == heartbeatTimer_.timerId()) {
+        OnHeartbeatTimer();
+    } else if (event->timerId() == trayTimer_.timerId()) {
+        OnTrayTimer();
+    } else if (event->timerId() != secondTimer_.timerId()) {
+        QWidget::timerEvent(event);
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (clock_) {
+        clock_->SaveClockPosition();
+    }
+    event->accept();
+    Q_EMIT closed();
+}
+
+}  // namespace horalux

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QBasicTimer>
+#include <QSystemTrayIcon>
+#include <QWidget>
+#include <memory>
+
+#include "app/heartbeat.h"
+#include "app/tray_menu.h"
+#include "app/tray_state.h"
+#include "app/update_starter.h"
+#include "clock/clock_window_host.h"
+#include "ui/properties_window_holder.h"
+
+class QMenu;
+
+namespace horalux {
+
+class ClockWindow;
+class HelpManual;
+class SettingsStore;
+
+// What the main frame works with: the program's one instance of each.
+struct MainFrameServices {
+    SettingsStore& store;
+    RuntimeSettings& runtime;
+    GpsState& gps;
+    SyncFlags& flags;
+    const SystemClock& clock;
+    NmeaReader& reader;
+    UpdateStarter& starter;
+    MessageService& messages;
+    HelpManual& help;
+};
+
+// The program's hidden main window. It owns the tray icon with its menu, the desktop clock and
+// the properties window, and runs the heartbeat:
+// - timer 1, every 50 ms: Heartbeat::Tick (receiver, lock, periodic update), then the desktop
+//   clock's date tip on each new second;
+// - timer 3, every 200 ms: the tray icon and tip follow the reference and the worker's flags;
+// - timer 4, every 1000 ms: kept for its period, not acted on.
+// It is never shown. Closing it ("&Exit") saves the clock's position and ends the program;
+// destroying it removes the tray icon.
+class CMainFrame : public QWidget, public ClockWindowHost {
+    Q_OBJECT
+
+  public:
+    static constexpr int kHeartbeatMs = 50;
+    static constexpr int kTrayMs = 200;
+    static constexpr int kSecondMs = 1000;
+
+    // `addPages` fills the properties window's sheet when the window is first opened.
+    CMainFrame(const MainFrameServices& services, PropertiesWindowHolder::PageFactory addPages = {},
+               QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Runs one command of the tray menu (identifiers in tray_menu.h).
+    void OnCommand(int command);
+    // A message from a later copy of the program: 1025 opens the properties window.
+    void OnMessage(int message);
+
+    // Creates the properties window on the first call; shows it and brings it forward.
+    void OpenProperties();
+    void ShowClock();
+    void ResetClockPosition();
+    void SetPcClockNow();
+    void ShowHelpIndex();
+
+    // ClockWindowHost: the desktop clock's own menu.
+    void setPcClockNow() override { SetPcClockNow(); }
+    void openProperties() override { OpenProperties(); }
+    void showHelp() override { ShowHelpIndex(); }
+
+    // The timers' work, callable directly by tests.
+    void OnHeartbeatTimer();
+    void OnTrayTimer();
+
+    // Enables and checks the menu's entries as they must look now (done before it opens).
+    void UpdateMenuState();
+    TrayMenuState CurrentMenuState() const;
+
+    QSystemTrayIcon& trayIcon() { return tray_; }
+    QMenu& trayMenu() { return *menu_; }
+    ClockWindow* clockWindow() { return clock_.get(); }
+    CHoraluxPropertyFrame* propertiesWindow() { return properties_.frame(); }
+    int currentTrayIcon() const { return trayState_.currentIcon(); }
+
+    // The picture of a tray icon by its resource number.
+    static QIcon TrayPicture(int icon);
+
+  Q_SIGNALS:
+    // The frame has closed: the program ends.
+    void closed();
+
+  protected:
+    void timerEvent(QTimerEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void CreateTrayIcon();
+    void CreateMenu();
+    void SetTrayState(const TrayState& state);
+
+    MainFrameServices services_;
+
+    QSystemTrayIcon tray_;
+    std::unique_ptr<QMenu> menu_;
+    TrayStateTracker trayState_;
+    std::unique_ptr<ClockWindow> clock_;
+    PropertiesWindowHolder properties_;  // the window is made on the first request
+    Heartbeat heartbeat_;
+    bool traceTray_ = false;
+    int32_t tracedLock_ = -1;
+
+    QBasicTimer heartbeatTimer_;  // timer 1
+    QBasicTimer trayTimer_;       // timer 3
+    QBasicTimer secondTimer_;     // timer 4
+};
+
+}  // namespace horalux

@@ -1,0 +1,309 @@
+# Functions for the end-to-end tests: the real horalux binary on a private X server with a tray,
+# driven with xdotool. Source this file from a bash test script, then call e2e_init.
+#
+#   e2e_init NAME                  private folders, settings, virtual clock; cleanup at exit
+#   e2e_start_x / e2e_start_tray   Xvfb (DISPLAY exported) and a tray host on it
+#   e2e_settings < INI             the settings file the program starts with
+#   e2e_ini_get SECTION KEY        a value the program stored (empty when absent)
+#   e2e_start_pty                  a pty pair: the program reads $E2E_GPS, a feeder writes $E2E_FEED
+#   e2e_start_replay ARGS...       nmea-replay (e.g. --synthetic "$E2E_FEED")
+#   e2e_start_chrony               an NTP server on 127.0.0.1:$E2E_CHRONY_PORT
+#   e2e_start_app                  horalux; its PID in E2E_APP_PID, its stderr in E2E_APP_LOG
+#   e2e_wait SECONDS CMD...        runs CMD until it succeeds; fails after SECONDS
+#   e2e_wait_log SECONDS REGEX     waits for a line of the program's stderr
+#   e2e_find_window SECONDS TITLE  the id of a visible window with that exact title
+#   e2e_tray_icon_center           "X Y" of the program's icon in the tray
+#   e2e_tray_menu [SECONDS]        right-clicks the icon and waits for the menu
+#   e2e_screenshot NAME            the screen into <build>/screenshots/NAME.png
+#   e2e_stop PID                   SIGTERM, bounded wait, SIGKILL
+#
+# Everything started here is stopped by its PID when the script ends. Programs of ours (and
+# chronyd) run without the capability to set the clock, on the virtual clock of
+# $HORALUX_CLOCK_FILE. Every wait is bounded.
+
+set -euo pipefail
+
+: "${HORALUX_BUILD_DIR:?HORALUX_BUILD_DIR must name the build folder}"
+E2E_BIN="$HORALUX_BUILD_DIR/bin"
+E2E_SHOTS="$HORALUX_BUILD_DIR/screenshots"
+E2E_PIDS=()
+E2E_APP_PID=""
+
+e2e_log() { echo "[$(date +%T.%3N)] $*" >&2; }
+
+e2e_fail() {
+    e2e_log "FAIL: $*"
+    exit 1
+}
+
+e2e_init() {
+    E2E_NAME="$1"
+    E2E_WORK="$(mktemp -d "/tmp/horalux-e2e-$E2E_NAME.XXXXXX")"
+    trap e2e_cleanup EXIT
+    trap 'exit 130' INT TERM
+    mkdir -p "$E2E_WORK/config/Quorvane" "$E2E_WORK/runtime" "$E2E_SHOTS"
+    chmod 700 "$E2E_WORK/runtime"
+    export XDG_CONFIG_HOME="$E2E_WORK/config"
+    export XDG_RUNTIME_DIR="$E2E_WORK/runtime"
+    export HORALUX_CLOCK_FILE="$E2E_WORK/clock-offset"
+    export HORALUX_TRACE=1
+    export QT_QPA_PLATFORM=xcb
+    unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER
+    E2E_INI="$XDG_CONFIG_HOME/Quorvane/Horalux.ini"
+    E2E_APP_LOG="$E2E_WORK/horalux.log"
+    : >"$E2E_APP_LOG"
+    e2e_log "$E2E_NAME: working in $E2E_WORK"
+}
+
+e2e_cleanup() {
+    local status=$?
+    local i
+    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+        e2e_stop "${E2E_PIDS[i]}"
+    done
+    if [ "$status" -ne 0 ]; then
+        local f
+        for f in "$E2E_WORK"/*.log; do
+            [ -s "$f" ] || continue
+            echo "----- $(basename "$f") -----" >&2
+            tail -n 60 "$f" >&2
+        done
+        if [ -f "$E2E_INI" ]; then
+            echo "----- Horalux.ini -----" >&2
+            cat "$E2E_INI" >&2
+        fi
+    fi
+    rm -rf "$E2E_WORK"
+    exit "$status"
+}
+
+# Remembers a process to stop at the end.
+e2e_track() { E2E_PIDS+=("$1"); }
+
+e2e_stop() {
+    local pid="$1" i
+    kill -0 "$pid" 2>/dev/null || {
+        wait "$pid" 2>/dev/null || true
+        return 0
+    }
+    kill -TERM "$pid" 2>/dev/null || true
+    for ((i = 0; i < 50; i++)); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        e2e_log "process $pid ignored SIGTERM; killing it"
+        kill -KILL "$pid" 2>/dev/null || true
+    fi
+    wait "$pid" 2>/dev/null || true
+}
+
+e2e_wait() {
+    local seconds="$1"
+    shift
+    local deadline=$((SECONDS + seconds))
+    until "$@" >/dev/null 2>&1; do
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            return 1
+        fi
+        sleep 0.1
+    done
+}
+
+# The prefix that runs one of our programs (or chronyd) without the capability to set the clock
+# (a user other than root never has it). Used as "${E2E_NOCAP[@]}" PROGRAM ... & so that $! is the
+# program's own PID (capsh and the shell it starts both exec).
+if [ "$(id -u)" -eq 0 ]; then
+    E2E_NOCAP=(capsh --drop=cap_sys_time -- -c 'exec "$@"' e2e)
+else
+    E2E_NOCAP=()
+fi
+
+e2e_start_x() {
+    rm -f "$E2E_WORK/display"
+    Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp \
+        3>"$E2E_WORK/display" 2>"$E2E_WORK/xvfb.log" &
+    e2e_track $!
+    e2e_wait 15 test -s "$E2E_WORK/display" || e2e_fail "Xvfb did not start"
+    export DISPLAY=":$(head -n 1 "$E2E_WORK/display")"
+    e2e_wait 10 xdpyinfo || e2e_fail "Xvfb on $DISPLAY does not answer"
+    # A grey desktop, so that screenshots show window edges.
+    xsetroot -solid '#5a6e82' 2>/dev/null || true
+    e2e_log "X server on $DISPLAY"
+}
+
+e2e_tray_panel_present() { xwininfo -root -tree | grep -q '("panel" "trayer")'; }
+
+e2e_start_tray() {
+    local attempt pid
+    for attempt in 1 2; do
+        trayer --edge top --align right --SetDockType true --widthtype request --height 32 \
+            --transparent false --tint 0xd0d0d0 >"$E2E_WORK/trayer.log" 2>&1 &
+        pid=$!
+        e2e_track "$pid"
+        if e2e_wait 10 e2e_tray_panel_present; then
+            return 0
+        fi
+        e2e_log "the tray host did not start (attempt $attempt): $(tail -n 3 "$E2E_WORK/trayer.log")"
+        e2e_stop "$pid"
+    done
+    e2e_fail "the tray host did not start"
+}
+
+# The settings file, as INI text on standard input (sections with spaces written as %20, the way
+# the program stores them).
+e2e_settings() {
+    mkdir -p "$(dirname "$E2E_INI")"
+    cat >"$E2E_INI"
+}
+
+e2e_ini_get() {
+    local section="${1// /%20}" key="${2// /%20}"
+    [ -f "$E2E_INI" ] || return 0
+    awk -v s="[$section]" -v k="$key" '
+        /^\[/ { inside = ($0 == s); next }
+        inside { i = index($0, "="); if (i > 0 && substr($0, 1, i - 1) == k) { print substr($0, i + 1); exit } }
+    ' "$E2E_INI"
+}
+
+e2e_start_pty() {
+    E2E_GPS="$E2E_WORK/gps"
+    E2E_FEED="$E2E_WORK/feed"
+    socat -d -d "pty,raw,echo=0,link=$E2E_GPS" "pty,raw,echo=0,link=$E2E_FEED" \
+        2>"$E2E_WORK/socat.log" &
+    e2e_track $!
+    e2e_wait 10 test -e "$E2E_GPS" -a -e "$E2E_FEED" || e2e_fail "socat made no pty pair"
+}
+
+e2e_start_replay() {
+    "${E2E_NOCAP[@]}" "$E2E_BIN/nmea-replay" "$@" >"$E2E_WORK/replay.log" 2>&1 &
+    e2e_track $!
+}
+
+e2e_free_udp_port() {
+    local port
+    for _ in $(seq 50); do
+        port=$((20000 + RANDOM % 20000))
+        if [ -z "$(ss -Hlun "sport = :$port" 2>/dev/null)" ]; then
+            echo "$port"
+            return 0
+        fi
+    done
+    return 1
+}
+
+e2e_chrony_answers() {
+    "${E2E_NOCAP[@]}" "$E2E_BIN/horalux-diag" sntp 127.0.0.1 --port "$E2E_CHRONY_PORT"
+}
+
+e2e_start_chrony() {
+    E2E_CHRONY_PORT="$(e2e_free_udp_port)" || e2e_fail "no free UDP port"
+    local dir="$E2E_WORK/chrony"
+    mkdir -p "$dir"
+    chmod 1777 "$dir"
+    cat >"$dir/chrony.conf" <<EOF
+local stratum 8
+allow 127.0.0.1
+bindaddress 127.0.0.1
+port $E2E_CHRONY_PORT
+cmdport 0
+pidfile $dir/chronyd.pid
+EOF
+    "${E2E_NOCAP[@]}" chronyd -n -x -f "$dir/chrony.conf" -L 0 -l "$E2E_WORK/chrony.log" &
+    E2E_CHRONY_PID=$!
+    e2e_track "$E2E_CHRONY_PID"
+    e2e_wait 20 e2e_chrony_answers || e2e_fail "chronyd does not answer on port $E2E_CHRONY_PORT"
+    e2e_log "chronyd serving on 127.0.0.1:$E2E_CHRONY_PORT"
+}
+
+e2e_start_app() {
+    "${E2E_NOCAP[@]}" "$E2E_BIN/horalux" >>"$E2E_APP_LOG" 2>&1 &
+    E2E_APP_PID=$!
+    e2e_track "$E2E_APP_PID"
+    e2e_log "horalux started, pid $E2E_APP_PID"
+}
+
+e2e_app_running() { kill -0 "$E2E_APP_PID" 2>/dev/null; }
+
+e2e_wait_log() {
+    local seconds="$1" pattern="$2"
+    e2e_wait "$seconds" grep -Eq -- "$pattern" "$E2E_APP_LOG"
+}
+
+e2e_window_with_title() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 | grep .; }
+
+e2e_find_window() {
+    local seconds="$1" title="$2"
+    e2e_wait "$seconds" e2e_window_with_title "$title" || return 1
+    e2e_window_with_title "$title"
+}
+
+# The program's icon window inside the tray host: its absolute "WIDTHxHEIGHT+X+Y".
+e2e_tray_icon_geometry() {
+    xwininfo -root -tree | awk '
+        /\("panel" "trayer"\)/ { inpanel = 1; next }
+        inpanel && /^     0x/ { inpanel = 0 }
+        inpanel && /\("horalux" / {
+            for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+x[0-9]+\+/) { size = $i; abs = $(i + 1) }
+            split(size, a, "+"); print a[1] abs; exit
+        }'
+}
+
+e2e_tray_icon_center() {
+    local g w h x y
+    g="$(e2e_tray_icon_geometry)"
+    [ -n "$g" ] || return 1
+    w="${g%%x*}"
+    g="${g#*x}"
+    h="${g%%+*}"
+    g="${g#*+}"
+    x="${g%%+*}"
+    y="${g#*+}"
+    echo "$((x + w / 2)) $((y + h / 2))"
+}
+
+e2e_tray_icon_present() { [ -n "$(e2e_tray_icon_geometry)" ]; }
+
+e2e_trace_count() { grep -c -- "$1" "$E2E_APP_LOG" || true; }
+
+# The menu is open when the program has reported more openings than closings (HORALUX_TRACE).
+e2e_menu_open() { [ "$(e2e_trace_count 'menu shown')" -gt "$(e2e_trace_count 'menu hidden')" ]; }
+
+# Right-clicks the tray icon until the menu shows (a click that comes before the icon is ready
+# is lost), within SECONDS.
+e2e_tray_menu() {
+    local seconds="${1:-10}" center
+    local deadline=$((SECONDS + seconds))
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        center="$(e2e_tray_icon_center)" || {
+            sleep 0.2
+            continue
+        }
+        # shellcheck disable=SC2086
+        xdotool mousemove $center click 3
+        if e2e_wait 2 e2e_menu_open; then
+            sleep 0.3  # let it paint before a screenshot or a key
+            return 0
+        fi
+    done
+    return 1
+}
+
+# The last "menu shown" line: how the entries looked when the menu opened.
+e2e_last_menu_state() { grep -- 'menu shown' "$E2E_APP_LOG" | tail -n 1; }
+
+e2e_screenshot() {
+    import -window root "$E2E_SHOTS/$1.png"
+    e2e_log "screenshot $E2E_SHOTS/$1.png"
+}
+
+# The virtual clock's offset from the system clock in milliseconds (0 when never set).
+e2e_clock_offset() {
+    if [ -s "$HORALUX_CLOCK_FILE" ]; then
+        head -n 1 "$HORALUX_CLOCK_FILE"
+    else
+        echo 0
+    fi
+}
+
+e2e_abs() { local v="$1"; echo "${v#-}"; }
