@@ -310,7 +310,7 @@ TEST_F(BubbleTipWidgetTest, TheRealTimerShowsAfterAboutOneSecondAndHidesFiveSeco
     EXPECT_GE(shownAfter, 900);
     ASSERT_TRUE(test::waitFor([&] { return !balloon()->isVisible(); }, 15000));
     const qint64 hiddenAfter = clock.elapsed() - shownAfter;
-    EXPECT_GE(hiddenAfter, 4900);
+    EXPECT_GE(hiddenAfter, 4700);  // 51 ticks; coarse timers may fire up to 5% early
 }
 
 }  // namespace
