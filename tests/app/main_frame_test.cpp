@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_frame.h"
+#include "app/settings_keys.h"
+#include "clock/clock_window.h"
+#include "gps/nmea_parser.h"
+#include "gps/nmea_reader.h"
+#include "platform/fake_message_service.h"
+#include "platform/fake_system_clock.h"
+#include "platform/fake_url_opener.h"
+#include "platform/memory_settings_store.h"
+#include "support/test_dirs.h"
+#include "ui/help_manual.h"
+
+namespace horalux {
+namespace {
+
+// The main frame with fakes for everything around it. Its timers run only when a test runs the
+// event loop; the tests call the timers' work directly instead.
+struct FrameRig {
+    FrameRig() {
+        store.write(keys::LocalTime, 0);  // the clock shows UTC, 24-hour
+        store.write(keys::TwentyFourHourMode, 1);
+        frame = std::make_unique<CMainFrame>(
+            MainFrameServices{store, runtime, gps, flags, clock, reader, starter, messages, help});
+    }
+
+    MemorySettingsStore store;
+    RuntimeSettings runtime;
+    GpsState gps;
+    SyncFlags flags;
+    FakeSystemClock clock{{2001, 3, 0, 18, 19, 53, 17, 0}};
+    NmeaParser parser{gps};
+    NmeaReader reader{gps, parser, clock};
+    std::vector<std::string> started;  // the current server at each started update
+    UpdateStarter starter{runtime, [] { return std::string("ntp.example"); },
+                          [this] { started.push_back(runtime.currentServer()); }};
+    FakeMessageService messages;
+    FakeUrlOpener urls;
+    test::TempDir helpDir;
+    HelpManual help{urls, messages, QString::fromStdString(helpDir.path().string())};
+    std::unique_ptr<CMainFrame> frame;
+};
+
+QAction* Action(CMainFrame& frame, int command) {
+    for (QAction* action : frame.trayMenu().actions()) {
+        if (action->data().toInt() == command) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+TEST(MainFrameTest, TheTrayMenuHasItsEntriesAndCommandsInOrder) {
+    FrameRig rig;
+    std::vector<std::pair<int, std::string>> entries;
+    for (QAction* action : rig.frame->trayMenu().actions()) {
+        entries.emplace_back(action->isSeparator() ? 0 : action->data().toInt(),
+                             action->text().toStdString());
+    }
+    const std::vector<std::pair<int, std::string>> expected{
+        {32770, "&Properties..."},
+        {32774, "&Set PC Clock Now"},
+        {0, ""},
+        {32782, "Show &Clock"},
+        {32788, "&Reset Clock Position"},
+        {0, ""},
+        {57667, "&Help Topics"},
+        {57665, "&Exit"},
+    };
+    EXPECT_EQ(entries, expected);
+    EXPECT_EQ(rig.frame->windowTitle(), "Horalux-Kestrimund");
+    EXPECT_FALSE(rig.frame->isVisible());
+}
+
+TEST(MainFrameTest, MenuEntriesFollowTheLockAndTheClocksVisibility) {
+    FrameRig rig;
+    rig.flags.timeLocked = 0;
+    rig.frame->clockWindow()->hide();
+    rig.frame->UpdateMenuState();
+    EXPECT_FALSE(Action(*rig.frame, command::kSetClockNow)->isEnabled());
+    EXPECT_FALSE(Action(*rig.frame, command::kShowClock)->isChecked());
+
+    rig.flags.timeLocked = 1;
+    rig.frame->clockWindow()->show();
+    rig.frame->UpdateMenuState();
+    EXPECT_TRUE(Action(*rig.frame, command::kSetClockNow)->isEnabled());
+    EXPECT_TRUE(Action(*rig.frame, command::kShowClock)->isChecked());
+}
+
+TEST(MainFrameTest, TheTrayFollowsTheReferenceAndTheWorkersFlags) {
+    FrameRig rig;
+    EXPECT_EQ(rig.frame->currentTrayIcon(), -1);
+    rig.frame->OnTrayTimer();
+    EXPECT_EQ(rig.frame->currentTrayIcon(), 109);
+    EXPECT_EQ(rig.frame->trayIcon().toolTip(), "Horalux");
+
+    rig.runtime.useNetworkTime = 1;  // the reference switched on the pages
+    rig.frame->OnTrayTimer();
+    EXPECT_EQ(rig.frame->currentTrayIcon(), 138);
+    EXPECT_EQ(rig.frame->trayIcon().toolTip(), "Horalux - Time referenced to\n Network time");
+
+    rig.flags.syncBusy = 1;
+    rig.frame->OnTrayTimer();
+    EXPECT_EQ(rig.frame->currentTrayIcon(), 140);
+
+    rig.flags.networkFailed = 1;
+    rig.frame->OnTrayTimer();
+    EXPECT_EQ(rig.frame->currentTrayIcon(), 141);
+    EXPECT_EQ(rig.frame->trayIcon().toolTip(), "Horalux - Cannot connect to network\ntime server");
+    EXPECT_FALSE(rig.frame->trayIcon().icon().isNull());
+}
+
+TEST(MainFrameTest, SetPcClockNowChoosesTheServerFirstAndDoesNotBeep) {
+    FrameRig rig;
+    rig.runtime.setBeep = 1;
+    rig.frame->OnCommand(command::kSetClockNow);
+    EXPECT_EQ(rig.started, std::vector<std::string>{"ntp.example"});
+    EXPECT_TRUE(rig.messages.beeps().empty());
+
+    // The desktop clock's own command goes the same way.
+    rig.frame->setPcClockNow();
+    EXPECT_EQ(rig.started.size(), 2u);
+}
+
+TEST(MainFrameTest, PropertiesOpenOnceFromEveryRequest) {
+    FrameRig rig;
+    EXPECT_EQ(rig.frame->propertiesWindow(), nullptr);
+    rig.frame->OnMessage(1024);  // not ours
+    EXPECT_EQ(rig.frame->propertiesWindow(), nullptr);
+
+    rig.frame->OnMessage(command::kOpenPropertiesMessage);
+    QWidget* window = rig.frame->propertiesWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), "Horalux Properties");
+
+    window->close();  // only hides
+    EXPECT_FALSE(window->isVisible());
+    rig.frame->OnCommand(command::kProperties);
+    rig.frame->openProperties();  // the desktop clock's "&Properties"
+    EXPECT_EQ(rig.frame->propertiesWindow(), window);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST(MainFrameTest, ResetClockPositionShowsTheHiddenClockAtItsDefaultPlace) {
+    FrameRig rig;
+    ClockWindow* clock = rig.frame->clockWindow();
+    ASSERT_NE(clock, nullptr);
+    clock->move(200, 300);
+    clock->hide();
+    rig.store.write(keys::DigitalClockEnabled, 0);
+
+    rig.frame->OnCommand(command::kResetClockPosition);
+    EXPECT_TRUE(clock->isVisible());
+    EXPECT_EQ(clock->frameGeometry(), QRect(0, 0, 300, 100));
+    EXPECT_EQ(rig.store.read(keys::DigitalClockEnabled), 1);
+}
+
+TEST(MainFrameTest, TheDateTipFollowsEachSecondExceptWhileTheClockIsDragged) {
+    FrameRig rig;
+    ClockWindow* clock = rig.frame->clockWindow();
+    rig.frame->OnHeartbeatTimer();
+    EXPECT_EQ(clock->toolTip(), "Sunday, March 18, 2001 (19:53:17 UTC)");
+
+    clock->logic().PressLeft();
+    rig.clock.advance(1000);
+    rig.frame->OnHeartbeatTimer();
+    EXPECT_EQ(clock->toolTip(), "Sunday, March 18, 2001 (19:53:17 UTC)");
+
+    clock->logic().ReleaseLeft();
+    rig.clock.advance(50);
+    rig.frame->OnHeartbeatTimer();  // the same second as the last tick: no change yet
+    EXPECT_EQ(clock->toolTip(), "Sunday, March 18, 2001 (19:53:17 UTC)");
+    rig.clock.advance(950);
+    rig.frame->OnHeartbeatTimer();
+    EXPECT_EQ(clock->toolTip(), "Sunday, March 18, 2001 (19:53:19 UTC)");
+}
+
+TEST(MainFrameTest, ExitSavesTheClockPositionAndEndsTheProgram) {
+    FrameRig rig;
+    rig.frame->clockWindow()->setGeometry(QRect(10, 20, 300, 100));
+    int closed = 0;
+    QObject::connect(rig.frame.get(), &CMainFrame::closed, [&closed] { ++closed; });
+    rig.frame->OnCommand(command::kExit);
+    EXPECT_EQ(closed, 1);
+    const QRect outer = rig.frame->clockWindow()->frameGeometry();
+    EXPECT_EQ(rig.store.read(keys::DigitalClockPosition),
+              std::to_string(outer.left()) + "," + std::to_string(outer.right() + 1) + "," +
+                  std::to_string(outer.top()) + "," + std::to_string(outer.bottom() + 1));
+}
+
+TEST(MainFrameTest, HelpTopicsOpensTheManualsIndex) {
+    FrameRig rig;
+    rig.frame->OnCommand(command::kHelpIndex);
+    ASSERT_EQ(rig.urls.urls.size(), 1u);
+    EXPECT_NE(rig.urls.urls[0].find("index.html"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace horalux
