@@ -127,8 +127,6 @@ e2e_start_x() {
     e2e_wait 15 test -s "$E2E_WORK/display" || e2e_fail "Xvfb did not start"
     export DISPLAY=":$(head -n 1 "$E2E_WORK/display")"
     e2e_wait 10 xdpyinfo || e2e_fail "Xvfb on $DISPLAY does not answer"
-    # A grey desktop, so that screenshots show window edges.
-    xsetroot -solid '#5a6e82' 2>/dev/null || true
     e2e_log "X server on $DISPLAY"
 }
 
@@ -180,11 +178,12 @@ e2e_start_replay() {
     e2e_track $!
 }
 
+# A UDP port nobody on this machine has bound (from /proc/net/udp, where ports are hex).
 e2e_free_udp_port() {
     local port
     for _ in $(seq 50); do
         port=$((20000 + RANDOM % 20000))
-        if [ -z "$(ss -Hlun "sport = :$port" 2>/dev/null)" ]; then
+        if ! grep -qi ":$(printf '%04X' "$port") " /proc/net/udp /proc/net/udp6 2>/dev/null; then
             echo "$port"
             return 0
         fi
