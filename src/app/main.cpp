@@ -1,9 +1,20 @@
 // The tray program: keeps the PC clock set from a GPS receiver or a network time server.
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/horalux_app.h"
 
 int main(int argc, char** argv) {
+    // Without a desktop session Qt would abort with a core dump; say what is missing instead.
+    const auto unset = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value == nullptr || value[0] == '\0';
+    };
+    if (unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr, "horalux: no desktop session to run in (DISPLAY is not set)\n");
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Horalux"));
     QApplication::setOrganizationName(QStringLiteral("Quorvane"));

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Measures the tray program on a virtual screen: the time from start to its icon in the tray
+# (five starts), then, in GPS mode with a synthetic receiver on a pty, the CPU time it uses over
+# IDLE_SECONDS (default 60) of idling and its resident memory. Not a test: prints the figures.
+#   HORALUX_BUILD_DIR=build bash tests/e2e/figures.sh
+source "$(dirname "$0")/harness.sh"
+e2e_init figures
+IDLE_SECONDS="${IDLE_SECONDS:-60}"
+e2e_start_x
+e2e_start_tray
+e2e_start_pty
+e2e_start_replay --synthetic "$E2E_FEED"
+e2e_settings <<INI
+[Settings]
+FirstTimeConfig=0
+UseNetworkTime=0
+DigitalClockEnabled=${CLOCK_SHOWN:-1}
+
+[Serial%20Port%20Commmunications]
+Device=$E2E_GPS
+INI
+
+times=()
+for run in 1 2 3 4 5; do
+    started=$EPOCHREALTIME
+    e2e_start_app
+    e2e_wait 15 e2e_tray_icon_present || e2e_fail "no tray icon"
+    appeared=$EPOCHREALTIME
+    times+=($(((${appeared/./} - ${started/./}) / 1000)))
+    [ "$run" -eq 5 ] && break
+    e2e_stop "$E2E_APP_PID"
+    e2e_wait 10 bash -c '! xwininfo -root -tree | grep -q "(\"horalux\" "' || true
+done
+echo "start to tray icon (ms), five starts: ${times[*]}"
+
+e2e_wait 30 grep -q 'timeLocked=1' "$E2E_APP_LOG" || e2e_fail "GPS time never locked"
+sleep 5
+ticks() { awk '{ print $14 + $15 }' "/proc/$E2E_APP_PID/stat"; }
+hz=$(getconf CLK_TCK)
+before=$(ticks)
+sleep "$IDLE_SECONDS"
+after=$(ticks)
+echo "CPU time over $IDLE_SECONDS s idle (GPS mode, receiver at 4800 bit/s, clock window" \
+    "$([ "${CLOCK_SHOWN:-1}" = 1 ] && echo shown || echo hidden)):" \
+    "$(awk -v t=$((after - before)) -v hz="$hz" -v s="$IDLE_SECONDS" \
+        'BEGIN { printf "%.2f s (%.2f %% of one core)", t / hz, 100 * t / hz / s }')"
+grep -E '^(VmRSS|VmHWM)' "/proc/$E2E_APP_PID/status" | tr -s ' \t' ' '
