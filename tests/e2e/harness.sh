@@ -12,6 +12,7 @@
 #   e2e_wait SECONDS CMD...        runs CMD until it succeeds; fails after SECONDS
 #   e2e_wait_log SECONDS REGEX     waits for a line of the program's stderr
 #   e2e_find_window SECONDS TITLE  the id of a visible window with that exact title
+#   e2e_window_geometry ID         "X,Y,WIDTH,HEIGHT" of a window on the screen
 #   e2e_tray_icon_center           "X Y" of the program's icon in the tray
 #   e2e_tray_menu [SECONDS]        right-clicks the icon and waits for the menu
 #   e2e_screenshot NAME            the screen into <build>/screenshots/NAME.png
@@ -235,6 +236,11 @@ e2e_find_window() {
     local seconds="$1" title="$2"
     e2e_wait "$seconds" e2e_window_with_title "$title" || return 1
     e2e_window_with_title "$title"
+}
+
+e2e_window_geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /Width:/ { w = $NF } /Height:/ { h = $NF } END { print x "," y "," w "," h }'
 }
 
 # The program's icon window inside the tray host: its absolute "WIDTHxHEIGHT+X+Y".

@@ -58,7 +58,7 @@ e2e_wait 5 bash -c "! { [ \$(grep -c 'menu shown' '$E2E_APP_LOG') -gt \$(grep -c
 e2e_tray_menu || e2e_fail "the tray menu did not open again"
 xdotool key r
 clock="$(e2e_find_window 10 Clock)" || e2e_fail "Reset Clock Position did not show the clock"
-clock_geometry() { xwininfo -id "$clock" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } /Width:/ { w = $NF } /Height:/ { h = $NF } END { print x "," y "," w "," h }'; }
+clock_geometry() { e2e_window_geometry "$clock"; }
 e2e_wait 5 test "$(clock_geometry)" = "0,0,300,100" || e2e_fail "the clock is at $(clock_geometry)"
 [ "$(e2e_ini_get Settings DigitalClockEnabled)" = 1 ] || e2e_fail "DigitalClockEnabled was not stored"
 e2e_tray_menu || e2e_fail "the tray menu did not open a third time"
