@@ -15,9 +15,10 @@ namespace horalux {
 
 namespace {
 
-// HORALUX_TRACE=1 prints every change of the tray icon on stderr, so that tests driving the
-// real program can follow it from outside.
-bool TrayTraceEnabled() {
+// HORALUX_TRACE=1 prints what a person would see change (the tray icon, the menu opening and
+// closing, the GPS lock) as lines on stderr, so that tests driving the real program can follow it
+// from outside.
+bool TraceEnabled() {
     const char* value = std::getenv("HORALUX_TRACE");
     return value != nullptr && value[0] == '1';
 }
@@ -43,7 +44,7 @@ CMainFrame::CMainFrame(const MainFrameServices& services,
       properties_(services.store, std::move(addPages), this),
       heartbeat_(services.clock, services.runtime, services.gps, services.flags, services.reader,
                  services.starter, services.messages),
-      traceTray_(TrayTraceEnabled()) {
+      trace_(TraceEnabled()) {
     setWindowTitle(QStringLiteral("Horalux-Kestrimund"));
     setWindowIcon(TrayPicture(kIconGps));
 
@@ -86,7 +87,7 @@ void CMainFrame::CreateMenu() {
     }
     connect(menu_.get(), &QMenu::aboutToShow, this, [this] {
         UpdateMenuState();
-        if (traceTray_) {
+        if (trace_) {
             const TrayMenuState state = CurrentMenuState();
             std::fprintf(stderr, "horalux: menu shown set-clock-now=%s show-clock=%s\n",
                          state.setClockNowEnabled ? "enabled" : "disabled",
@@ -94,7 +95,7 @@ void CMainFrame::CreateMenu() {
         }
     });
     connect(menu_.get(), &QMenu::aboutToHide, this, [this] {
-        if (traceTray_) {
+        if (trace_) {
             std::fprintf(stderr, "horalux: menu hidden\n");
         }
     });
@@ -115,7 +116,7 @@ void CMainFrame::CreateTrayIcon() {
                 }
             });
     tray_.show();
-    if (traceTray_) {
+    if (trace_) {
         std::fprintf(stderr, "horalux: tray created icon=%d tip=\"Horalux\"\n", kIconGps);
     }
 }
@@ -196,7 +197,7 @@ void CMainFrame::ShowHelpIndex() {
 void CMainFrame::OnHeartbeatTimer() {
     const Heartbeat::TickResult tick = heartbeat_.Tick();
     const int32_t locked = services_.flags.timeLocked.load();
-    if (traceTray_ && locked != tracedLock_) {
+    if (trace_ && locked != tracedLock_) {
         tracedLock_ = locked;
         std::fprintf(stderr, "horalux: timeLocked=%d\n", locked);
     }
@@ -218,7 +219,7 @@ void CMainFrame::SetTrayState(const TrayState& state) {
     const std::string tip = TrayTipText(state.tip);
     tray_.setIcon(TrayPicture(state.icon));
     tray_.setToolTip(QString::fromStdString(tip));
-    if (traceTray_) {
+    if (trace_) {
         std::fprintf(stderr, "horalux: tray icon=%d tip=\"%s\"\n", state.icon,
                      Escaped(tip).c_str());
     }

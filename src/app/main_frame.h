@@ -103,13 +103,13 @@ class CMainFrame : public QWidget, public ClockWindowHost {
 
     MainFrameServices services_;
 
+    std::unique_ptr<QMenu> menu_;  // the tray icon's menu; outlives the icon
     QSystemTrayIcon tray_;
-    std::unique_ptr<QMenu> menu_;
     TrayStateTracker trayState_;
     std::unique_ptr<ClockWindow> clock_;
     PropertiesWindowHolder properties_;  // the window is made on the first request
     Heartbeat heartbeat_;
-    bool traceTray_ = false;
+    bool trace_ = false;
     int32_t tracedLock_ = -1;
 
     QBasicTimer heartbeatTimer_;  // timer 1
