@@ -1,5 +1,7 @@
 # Functions for the end-to-end tests: the real horalux binary on a private X server with a tray,
-# driven with xdotool. Source this file from a bash test script, then call e2e_init.
+# driven with xdotool. Source this file from a bash test script, then call e2e_init. A new test
+# is tests/e2e/test_NAME.sh plus NAME in HORALUX_E2E_TESTS of tests/e2e/CMakeLists.txt; it runs
+# with HORALUX_BUILD_DIR set to the build folder.
 #
 #   e2e_init NAME                  private folders, settings, virtual clock; cleanup at exit
 #   e2e_start_x / e2e_start_tray   Xvfb (DISPLAY exported) and a tray host on it
@@ -14,7 +16,10 @@
 #   e2e_find_window SECONDS TITLE  the id of a visible window with that exact title
 #   e2e_window_geometry ID         "X,Y,WIDTH,HEIGHT" of a window on the screen
 #   e2e_tray_icon_center           "X Y" of the program's icon in the tray
-#   e2e_tray_menu [SECONDS]        right-clicks the icon and waits for the menu
+#   e2e_tray_menu [SECONDS]        right-clicks the icon and waits for the menu; then a key
+#                                  picks an entry (p, s, c, r, h, e: the underlined letters)
+#   e2e_last_menu_state            how the menu's entries looked when it last opened
+#   e2e_clock_offset               the virtual clock's offset from the system clock, in ms
 #   e2e_screenshot NAME            the screen into <build>/screenshots/NAME.png
 #   e2e_stop PID                   SIGTERM, bounded wait, SIGKILL
 #
