@@ -1,21 +1,10 @@
 #include "gps/nmea_reader.h"
 
+#include "gps/nmea_checksum.h"
+
 namespace horalux {
 
 namespace {
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
 
 constexpr int kAddressAbandon = 7;  // an address that reaches 7 characters is abandoned
 constexpr int kDataAbandon = 250;   // data that reaches 250 characters is abandoned
@@ -107,8 +96,8 @@ void NmeaReader::FeedByte(uint8_t byte) {
             checksumText_[1] = c;
             checksumText_[2] = '\0';
             gps_.readerState = 1;
-            const int high = hexValue(checksumText_[0]);
-            const int low = hexValue(checksumText_[1]);
+            const int high = nmeaHexDigit(checksumText_[0]);
+            const int low = nmeaHexDigit(checksumText_[1]);
             if (high >= 0 && low >= 0 && high * 16 + low == checksum_) {
                 DispatchSentence();
             }

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "gps/gps_state.h"
+#include "gps/nmea_checksum.h"
 #include "gps/nmea_parser.h"
 #include "gps/nmea_reader.h"
 #include "gps/serial_port.h"
@@ -110,7 +111,7 @@ TEST(NmeaReplayProgramTest, BurstsComeAfterEachSecondStampedWithIt) {
             const size_t star = line.find('*');
             ASSERT_NE(star, std::string::npos);
             EXPECT_EQ(std::stoi(line.substr(star + 1, 2), nullptr, 16),
-                      replay::nmeaChecksum(line.substr(1, star - 1)));
+                      nmeaChecksum(line.substr(1, star - 1)));
             if (line.rfind("$GPGGA,", 0) == 0 || line.rfind("$GPRMC,", 0) == 0) {
                 EXPECT_EQ(line.substr(7, 6), hhmmss);
             }

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "gps/gps_state.h"
+#include "gps/nmea_checksum.h"
 #include "gps/nmea_parser.h"
 #include "gps/nmea_reader.h"
 #include "nmea_replay/nmea_replay_script.h"

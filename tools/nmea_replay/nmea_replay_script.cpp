@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "gps/nmea_checksum.h"
 #include "platform/system_time.h"
 
 namespace horalux::replay {
@@ -10,19 +11,6 @@ namespace {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
 }
 
 bool allDigits(std::string_view text) {
@@ -123,14 +111,6 @@ UtcSecond utcSecondFromUnix(int64_t unixSecond) {
     return {t.year, t.month, t.day, t.hour, t.minute, t.second};
 }
 
-uint8_t nmeaChecksum(std::string_view body) {
-    uint8_t sum = 0;
-    for (char c : body) {
-        sum ^= static_cast<uint8_t>(c);
-    }
-    return sum;
-}
-
 std::string restampSentence(std::string_view sentence, const UtcSecond& at) {
     std::string out(sentence);
     const Kind kind = kindOf(sentence);
@@ -177,8 +157,8 @@ std::string restampSentence(std::string_view sentence, const UtcSecond& at) {
     // Checksum: right stays right, wrong stays wrong, none stays none.
     const size_t star = sentence.find('*');
     if (star != std::string_view::npos && star + 2 < sentence.size()) {
-        const int high = hexValue(sentence[star + 1]);
-        const int low = hexValue(sentence[star + 2]);
+        const int high = nmeaHexDigit(sentence[star + 1]);
+        const int low = nmeaHexDigit(sentence[star + 2]);
         if (high >= 0 && low >= 0) {
             const uint8_t given = static_cast<uint8_t>(high * 16 + low);
             const uint8_t before = nmeaChecksum(sentence.substr(1, star - 1));

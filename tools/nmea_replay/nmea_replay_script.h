@@ -18,9 +18,6 @@ struct UtcSecond {
 };
 UtcSecond utcSecondFromUnix(int64_t unixSecond);
 
-// Exclusive-or of the bytes between "$" and "*".
-uint8_t nmeaChecksum(std::string_view body);
-
 // Gives one sentence ("$" up to and including its two checksum characters, or up to its
 // carriage return when it has no checksum) the time `at`: a GGA, RMC or ZDA time field (hhmmss,
 // with any fraction kept in form and set to zero), the RMC date (ddmmyy) and the ZDA day, month

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <numbers>
 
+#include "gps/nmea_checksum.h"
+
 namespace horalux::replay {
 
 namespace {
