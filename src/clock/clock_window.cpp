@@ -53,6 +53,24 @@ Qt::CursorShape cursorFor(int edges) {
     return vertical ? Qt::SizeVerCursor : Qt::ArrowCursor;
 }
 
+// The entries of a menu and its submenus that carry a check mark, without their mnemonic marks,
+// separated by commas.
+std::string checkedEntries(const QMenu& menu) {
+    std::string text;
+    for (const QAction* action : menu.actions()) {
+        std::string entry;
+        if (action->menu() != nullptr) {
+            entry = checkedEntries(*action->menu());
+        } else if (action->isChecked()) {
+            entry = action->text().remove(QLatin1Char('&')).toStdString();
+        }
+        if (!entry.empty()) {
+            text += (text.empty() ? "" : ",") + entry;
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 ClockWindow::ClockWindow(SettingsStore& store, RuntimeSettings& runtime, const SystemClock& clock,
@@ -85,7 +103,7 @@ ClockWindow::ClockWindow(SettingsStore& store, RuntimeSettings& runtime, const S
     display_->setGeometry(clientRect());
     display_->EnableTimer(1, kDisplayPeriodMs);
     logic_.LoadDisplaySettings();
-    logic_.ApplyThickness(clientRect().width());
+    applyThickness();
     colorTimer_.start(kColorPeriodMs, this);
 
     setToolTip(QString::fromStdString(InitialDateTipText(clock_)));
@@ -194,7 +212,7 @@ void ClockWindow::runCommand(int32_t command) {
             break;
         case cmd::ShowDayOfYear:
             logic_.ToggleDayOfYear();
-            logic_.ApplyThickness(clientRect().width());
+            applyThickness();
             display_->invalidate(true);
             break;
         case cmd::HelpFinder:
@@ -245,6 +263,22 @@ void ClockWindow::contextMenuEvent(QContextMenuEvent* event) {
     const QPoint at = event->reason() == QContextMenuEvent::Keyboard ? keyboardMenuPosition()
                                                                      : event->globalPos();
     const std::unique_ptr<QMenu> menu = buildMenu();
+    if (trace_.on()) {
+        // Worded apart from the tray menu's lines, which tests count.
+        const QMenu* shown = menu.get();
+        connect(menu.get(), &QMenu::aboutToShow, this, [this, shown] {
+            trace_.line("context-menu open checked=" + checkedEntries(*shown));
+        });
+        connect(menu.get(), &QMenu::aboutToHide, this,
+                [this] { trace_.line("context-menu closed"); });
+        for (const QAction* action : menu->actions()) {
+            if (QMenu* submenu = action->menu()) {
+                const std::string name = action->text().toStdString();
+                connect(submenu, &QMenu::aboutToShow, this,
+                        [this, name] { trace_.line("context-menu open submenu=" + name); });
+            }
+        }
+    }
     if (QAction* chosen = menu->exec(at)) {
         runCommand(chosen->data().toInt());
     }
@@ -263,12 +297,14 @@ void ClockWindow::mousePressEvent(QMouseEvent* event) {
         if (window == nullptr || !window->startSystemResize(toQtEdges(edges))) {
             logic_.BeginResize(edges, toPixelPoint(event->globalPosition().toPoint()),
                                toPixelRect(frameGeometry()));
+            trace_.line("resize begin edges=" + std::to_string(edges));
         }
         return;
     }
     // Qt grabs the mouse for the pressed widget until the release, so the drag goes on
     // when the cursor leaves the window.
     logic_.PressLeft();
+    trace_.line("drag begin");
 }
 
 void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
@@ -283,7 +319,12 @@ void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
     // have caught up with the last move when the event was made.
     const QPoint point = global - pos();
     const bool leftDown = (event->buttons() & Qt::LeftButton) != 0;
+    const bool anchorPending = logic_.firstMovePending();
     if (const std::optional<PixelPoint> offset = logic_.MoveMouse(toPixelPoint(point), leftDown)) {
+        if (anchorPending && !logic_.firstMovePending()) {
+            trace_.line("drag anchor=" + std::to_string(logic_.anchor().x) + "," +
+                        std::to_string(logic_.anchor().y));
+        }
         move(pos() + QPoint(offset->x, offset->y));
         return;
     }
@@ -300,10 +341,12 @@ void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (logic_.resizing()) {
         logic_.EndResize();
         SaveClockPosition();
+        trace_.line("resize end");
         return;
     }
     SaveClockPosition();
     logic_.ReleaseLeft();
+    trace_.line("drag end");
 }
 
 void ClockWindow::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -335,14 +378,28 @@ void ClockWindow::paintEvent(QPaintEvent*) {
     painter.drawLine(outer.bottomLeft(), outer.bottomRight());
     painter.drawLine(outer.topRight(), outer.bottomRight());
 
-    logic_.ApplyThickness(clientRect().width());
+    applyThickness();
 }
 
 void ClockWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     display_->setGeometry(clientRect());
-    logic_.ApplyThickness(clientRect().width());
+    applyThickness();
     SaveClockPosition();
+}
+
+void ClockWindow::applyThickness() {
+    logic_.ApplyThickness(clientRect().width());
+    if (!trace_.on()) {
+        return;
+    }
+    const std::string text = "thickness=" + std::to_string(displayState().thickness) +
+                             " client=" + std::to_string(clientRect().width()) + "x" +
+                             std::to_string(clientRect().height());
+    if (text != tracedThickness_) {
+        tracedThickness_ = text;
+        trace_.line(text);
+    }
 }
 
 void ClockWindow::timerEvent(QTimerEvent* event) {

@@ -5,9 +5,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "app/runtime_settings.h"
 #include "clock/clock_colors.h"
+#include "clock/clock_trace.h"
 #include "clock/clock_window_host.h"
 #include "clock/clock_window_logic.h"
 #include "clock/segment_clock_state.h"
@@ -86,6 +88,8 @@ class ClockWindow : public QWidget {
   private:
     const SegmentClockState& displayState() const;
     void setTopmost(bool topmost);
+    // The thickness for the client width now; traced with the client size when either changes.
+    void applyThickness();
     void updateCursor(QPoint point);
     std::optional<ClockColors> chooseCustomColors(const ClockColors& initial);
 
@@ -96,6 +100,8 @@ class ClockWindow : public QWidget {
     ClockWindowLogic logic_;
     QBasicTimer colorTimer_;
     CustomColorChooser chooser_;
+    ClockTrace trace_;
+    std::string tracedThickness_;
 };
 
 }  // namespace horalux
