@@ -2,12 +2,43 @@
 
 #include <QColorDialog>
 #include <QPushButton>
+#include <QStyle>
+#include <algorithm>
 
 #include "clock/qt_color.h"
 #include "clock/segment_clock_display.h"
+#include "ui/dialog_font.h"
 #include "ui/dialog_units.h"
 
 namespace horalux {
+
+namespace {
+
+// Whether a button's text shows whole, with the style's margin on either side.
+bool textFits(const QPushButton& button) {
+    const int margin = button.style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button);
+    return button.fontMetrics().horizontalAdvance(button.text()) + 2 * margin <= button.width();
+}
+
+// The rectangles in dialog units were made for a narrower font than most desktops have: when a
+// button's text is wider than its button, the buttons take one smaller size of the font, all
+// alike, until every text shows whole.
+void fitTexts(std::initializer_list<QPushButton*> buttons) {
+    constexpr int kSmallestPixelSize = 8;
+    const auto fit = [&] {
+        return std::all_of(buttons.begin(), buttons.end(),
+                           [](const QPushButton* button) { return textFits(*button); });
+    };
+    QFont font = (*buttons.begin())->font();
+    while (!fit() && font.pixelSize() > kSmallestPixelSize) {
+        font.setPixelSize(font.pixelSize() - 1);
+        for (QPushButton* button : buttons) {
+            button->setFont(font);
+        }
+    }
+}
+
+}  // namespace
 
 ClockColorDialog::ClockColorDialog(const SystemClock& clock, QWidget* parent, ColorPicker* picker)
     : QDialog(parent),
@@ -16,6 +47,7 @@ ClockColorDialog::ClockColorDialog(const SystemClock& clock, QWidget* parent, Co
       preview_(new SegmentClockDisplay(clock, this)) {
     setObjectName("ClockColorDialog");
     setWindowTitle("Custom Clock Color");
+    setFont(dialogFont());
     setFixedSize(dialogUnitsToPixelsX(212), dialogUnitsToPixelsY(95));
 
     auto* active = new QPushButton("Set Active Segment Color", this);
@@ -31,6 +63,7 @@ ClockColorDialog::ClockColorDialog(const SystemClock& clock, QWidget* parent, Co
     auto* cancel = new QPushButton("Cancel", this);
     cancel->setObjectName("cancel");
     cancel->setGeometry(dialogRect(111, 74, 50, 14));
+    fitTexts({active, inactive});
 
     preview_->setObjectName("preview");  // 1056
     preview_->setGeometry(dialogRect(12, 7, 186, 32));

@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 
 #include "clock/clock_color_dialog.h"
@@ -53,6 +54,20 @@ TEST_F(ClockColorDialogTest, LaidOutInDialogUnits) {
     EXPECT_TRUE(button("ok")->isDefault());
     EXPECT_EQ(button("cancel")->geometry(), QRect(166, 120, 75, 23));
     EXPECT_EQ(dialog.preview().geometry(), QRect(18, 11, 279, 52));
+}
+
+TEST_F(ClockColorDialogTest, EveryButtonShowsItsWholeText) {
+    // Drawn in the dialog font, or a smaller size of it where a text is wider than its button.
+    EXPECT_EQ(dialog.font().pixelSize(), 11);
+    for (const char* name : {"setActiveSegmentColor", "setInactiveSegmentColor", "ok", "cancel"}) {
+        const QPushButton* b = button(name);
+        ASSERT_NE(b, nullptr) << name;
+        const int margin = b->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
+        EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text()) + 2 * margin, b->width()) << name;
+        EXPECT_LE(b->fontMetrics().height(), b->height()) << name;
+        EXPECT_GE(b->font().pixelSize(), 8) << name;
+    }
+    EXPECT_EQ(button("setActiveSegmentColor")->font(), button("setInactiveSegmentColor")->font());
 }
 
 TEST_F(ClockColorDialogTest, ThePreviewShowsThePairThinAndTicking) {
