@@ -73,6 +73,7 @@ int SerialPort::Open(const std::string& deviceName, int baud, int parity, int da
         report(result, quiet);
         return -1;
     }
+    ++openGeneration_;
     return 0;
 }
 
@@ -125,6 +126,10 @@ bool SerialPort::IsOpen() const {
     return device_->isOpen();
 }
 
+int SerialPort::nativeHandle() const {
+    return device_->isOpen() ? device_->nativeHandle() : -1;
+}
+
 bool SerialPort::IsLost() const {
     return active_ && !device_->isOpen();
 }
@@ -154,7 +159,9 @@ void SerialPort::tryReopen() {
     }
     lastAttempt_ = now;
     ++reopenAttempts_;
-    device_->open(deviceName_, settings_);
+    if (device_->open(deviceName_, settings_).ok()) {
+        ++openGeneration_;
+    }
 }
 
 }  // namespace horalux

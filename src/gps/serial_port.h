@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -62,6 +63,13 @@ class SerialPort final : public SerialInput {
     SerialInput* Handle() { return active_ ? this : nullptr; }
     bool IsOpen() const;  // the device is open right now
     bool IsLost() const;  // in use, but gone: being looked for again
+    // The descriptor of the open device, for waiting until bytes arrive; -1 while no device is
+    // open (none in use, or a lost one being looked for). It goes when a read finds the device
+    // gone, so a caller watching it checks again after every read.
+    int nativeHandle() const;
+    // Counts the device's successful opens (Open and the quiet reopening of a lost one): a
+    // reopened device may get the number its predecessor had, and this tells the two apart.
+    uint64_t openGeneration() const { return openGeneration_; }
     const std::string& deviceName() const { return deviceName_; }
     int reopenAttempts() const { return reopenAttempts_; }  // since the last Open
 
@@ -78,6 +86,7 @@ class SerialPort final : public SerialInput {
     SerialLineSettings settings_{};
     Clock::time_point lastAttempt_{};
     int reopenAttempts_ = 0;
+    uint64_t openGeneration_ = 0;
 };
 
 }  // namespace horalux

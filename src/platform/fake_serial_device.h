@@ -16,6 +16,7 @@ class FakeSerialDevice final : public SerialDevice {
     SerialReadResult read(uint8_t* buffer, size_t capacity) override;
     int close() override;
     bool isOpen() const override { return open_; }
+    int nativeHandle() const override { return open_ ? handle_ : -1; }
 
     // What the following opens answer (success by default).
     void setOpenResult(SerialOpenResult result) { openResult_ = result; }
@@ -25,6 +26,8 @@ class FakeSerialDevice final : public SerialDevice {
     void hangUp(int error = 0);
     // What close() returns from now on.
     void setCloseResult(int result) { closeResult_ = result; }
+    // The descriptor the device reports while open (-1 by default).
+    void setNativeHandle(int handle) { handle_ = handle; }
 
     int openCount() const { return static_cast<int>(opens_.size()); }
     int closeCount() const { return closes_; }
@@ -38,6 +41,7 @@ class FakeSerialDevice final : public SerialDevice {
     bool hangUpPending_ = false;
     int hangUpError_ = 0;
     int closeResult_ = 0;
+    int handle_ = -1;
     int closes_ = 0;
     int reads_ = 0;
     std::deque<uint8_t> input_;

@@ -21,6 +21,7 @@ class PosixSerialDevice final : public SerialDevice {
     SerialReadResult read(uint8_t* buffer, size_t capacity) override;
     int close() override;
     bool isOpen() const override { return fd_ >= 0; }
+    int nativeHandle() const override { return fd_; }
 
     // The termios speed constant for a speed in bits per second, or nothing when the speed is
     // not one the terminal interface supports.

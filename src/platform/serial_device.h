@@ -50,6 +50,10 @@ class SerialDevice {
     // Releases the device: 0 on success, -1 when the close failed or nothing was open.
     virtual int close() = 0;
     virtual bool isOpen() const = 0;
+    // The descriptor reads come from, for waiting until something arrives (poll, an event
+    // loop's notifier); -1 while closed. Only for waiting: reading and closing stay here. A later
+    // open may be given the same number.
+    virtual int nativeHandle() const = 0;
 };
 
 }  // namespace horalux

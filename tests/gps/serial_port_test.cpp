@@ -119,6 +119,7 @@ TEST_F(SerialPortTest, OpenFromSettingsUsesPortBaudAndTheDeviceOverride) {
 }
 
 TEST_F(SerialPortTest, CloseReleasesThePortAndWaits) {
+    device_->setNativeHandle(3);
     ASSERT_EQ(port_->Open("/dev/ttyUSB0", 4800, 0, 8, 1, 0), 0);
     device_->receive("$GPGGA");
     const auto start = std::chrono::steady_clock::now();
@@ -126,6 +127,7 @@ TEST_F(SerialPortTest, CloseReleasesThePortAndWaits) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, 100ms);
     EXPECT_FALSE(port_->IsOpen());
     EXPECT_EQ(port_->Handle(), nullptr);
+    EXPECT_EQ(port_->nativeHandle(), -1);
     EXPECT_EQ(readAll(), "");
     EXPECT_EQ(port_->Close(), -1);  // nothing left to close
 
@@ -135,7 +137,10 @@ TEST_F(SerialPortTest, CloseReleasesThePortAndWaits) {
 }
 
 TEST_F(SerialPortTest, ALostReceiverIsLookedForOnceASecondUntilItIsBack) {
+    device_->setNativeHandle(11);
     ASSERT_EQ(port_->Open("/dev/ttyACM0", 9600, 0, 8, 1, 0), 0);
+    EXPECT_EQ(port_->nativeHandle(), 11);
+    EXPECT_EQ(port_->openGeneration(), 1u);
     device_->receive("$GPZDA");
     EXPECT_EQ(readAll(), "$GPZDA");
 
@@ -143,6 +148,7 @@ TEST_F(SerialPortTest, ALostReceiverIsLookedForOnceASecondUntilItIsBack) {
     EXPECT_EQ(readAll(), "");
     EXPECT_TRUE(port_->IsLost());
     EXPECT_EQ(port_->Handle(), port_.get());  // still the reader's port
+    EXPECT_EQ(port_->nativeHandle(), -1);     // nothing to wait on while it is gone
     device_->setOpenResult({SerialOpenStep::Open, ENOENT});
 
     // Polled every 50 ms for 3.5 s: one quiet attempt a second, not one per poll.
@@ -158,12 +164,17 @@ TEST_F(SerialPortTest, ALostReceiverIsLookedForOnceASecondUntilItIsBack) {
     EXPECT_EQ(device_->lastSettings().baud, 9600);
     EXPECT_TRUE(messages_.boxes().empty());
     EXPECT_TRUE(messages_.beeps().empty());
+    EXPECT_EQ(port_->nativeHandle(), -1);
+    EXPECT_EQ(port_->openGeneration(), 1u);  // failed attempts open nothing
 
-    // Plugged back in: the next attempt opens it and reading resumes.
+    // Plugged back in: the next attempt opens it and reading resumes, on a descriptor that may
+    // carry the old number but belongs to a new opening.
     device_->setOpenResult({});
     now_ += 1s;
     EXPECT_EQ(readAll(), "");
     EXPECT_TRUE(port_->IsOpen());
+    EXPECT_EQ(port_->nativeHandle(), 11);
+    EXPECT_EQ(port_->openGeneration(), 2u);
     device_->receive("$GPRMC");
     EXPECT_EQ(readAll(), "$GPRMC");
     EXPECT_FALSE(port_->IsLost());
