@@ -73,7 +73,7 @@ bool CHoraluxApp::CreateMainFrame() {
         runtime_, [this] { return TimeServerList(*store_).chooseServer(); },
         [this] { worker_->StartSync(); });
     frame_ = std::make_unique<CMainFrame>(MainFrameServices{
-        *store_, runtime_, gps_, flags_, *clock_, reader_, *starter_, messages_, help_});
+        *store_, runtime_, gps_, flags_, *clock_, reader_, *starter_, messages_, help_, &serial_});
     QObject::connect(&instance_, &SingleInstance::messageReceived, frame_.get(),
                      &CMainFrame::OnMessage);
     QObject::connect(frame_.get(), &CMainFrame::closed, qApp, &QCoreApplication::quit,

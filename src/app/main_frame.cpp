@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenu>
+#include <QSocketNotifier>
 #include <QTimerEvent>
 #include <cstdio>
 #include <cstdlib>
@@ -196,6 +197,7 @@ void CMainFrame::ShowHelpIndex() {
 
 void CMainFrame::OnHeartbeatTimer() {
     const Heartbeat::TickResult tick = heartbeat_.Tick();
+    FollowPort();
     const int32_t locked = services_.flags.timeLocked.load();
     if (trace_ && locked != tracedLock_) {
         tracedLock_ = locked;
@@ -203,6 +205,33 @@ void CMainFrame::OnHeartbeatTimer() {
     }
     if (tick.newSecond && clock_) {
         clock_->updateDateTip();
+    }
+}
+
+void CMainFrame::OnPortReadable() {
+    // As on the heartbeat, the port is read in GPS mode only (the watch ends at a switch to the
+    // network, after this).
+    if (services_.runtime.useNetworkTime.load() != 1) {
+        services_.reader.Poll();
+    }
+    FollowPort();
+}
+
+void CMainFrame::FollowPort() {
+    const PortWatch::Change change =
+        portWatch_.Follow(PortWatchTargetFor(services_.port, services_.gps, services_.runtime));
+    if (change == PortWatch::Change::None) {
+        return;
+    }
+    if (portNotifier_ != nullptr) {
+        // Possibly inside its own activation: off at once, deleted once back in the event loop.
+        portNotifier_->setEnabled(false);
+        portNotifier_->deleteLater();
+        portNotifier_ = nullptr;
+    }
+    if (change == PortWatch::Change::Replace) {
+        portNotifier_ = new QSocketNotifier(portWatch_.handle(), QSocketNotifier::Read, this);
+        connect(portNotifier_, &QSocketNotifier::activated, this, [this] { OnPortReadable(); });
     }
 }
 

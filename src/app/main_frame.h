@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/heartbeat.h"
+#include "app/port_watch.h"
 #include "app/tray_menu.h"
 #include "app/tray_state.h"
 #include "app/update_starter.h"
@@ -13,6 +14,7 @@
 #include "ui/properties_window_holder.h"
 
 class QMenu;
+class QSocketNotifier;
 
 namespace horalux {
 
@@ -31,12 +33,19 @@ struct MainFrameServices {
     UpdateStarter& starter;
     MessageService& messages;
     HelpManual& help;
+    // The receiver's port: read as soon as bytes arrive, not only on the heartbeat (none: the
+    // heartbeat alone reads whatever GpsState.portHandle names).
+    SerialPort* port = nullptr;
 };
 
 // The program's hidden main window. It owns the tray icon with its menu, the desktop clock and
 // the properties window, and runs the heartbeat:
 // - timer 1, every 50 ms: Heartbeat::Tick (receiver, lock, periodic update), then the desktop
 //   clock's date tip on each new second;
+// - the receiver's port, watched in GPS mode: whatever arrives is read at once (NmeaReader::Poll),
+//   so that a new GPS second reaches the clock setter within a millisecond rather than on the next
+//   tick; the lock and the rest stay on timer 1. After every read the watch follows the port,
+//   which a hang-up closes and a reopen brings back;
 // - timer 3, every 200 ms: the tray icon and tip follow the reference and the worker's flags;
 // - timer 4, every 1000 ms: kept for its period, not acted on.
 // It is never shown. Closing it ("&Exit") saves the clock's position and ends the program;
@@ -74,6 +83,11 @@ class CMainFrame : public QWidget, public ClockWindowHost {
     // The timers' work, callable directly by tests.
     void OnHeartbeatTimer();
     void OnTrayTimer();
+    // Bytes (or a hang-up) on the receiver's port.
+    void OnPortReadable();
+
+    // The descriptor of the receiver's port being watched, -1 when none.
+    int watchedPortHandle() const { return portWatch_.handle(); }
 
     // Enables and checks the menu's entries as they must look now (done before it opens).
     void UpdateMenuState();
@@ -100,6 +114,8 @@ class CMainFrame : public QWidget, public ClockWindowHost {
     void CreateTrayIcon();
     void CreateMenu();
     void SetTrayState(const TrayState& state);
+    // Brings the watch on the receiver's port in step with the port; after every read of it.
+    void FollowPort();
 
     MainFrameServices services_;
 
@@ -111,6 +127,9 @@ class CMainFrame : public QWidget, public ClockWindowHost {
     Heartbeat heartbeat_;
     bool trace_ = false;
     int32_t tracedLock_ = -1;
+
+    PortWatch portWatch_;
+    QSocketNotifier* portNotifier_ = nullptr;  // a child, on portWatch_.handle()
 
     QBasicTimer heartbeatTimer_;  // timer 1
     QBasicTimer trayTimer_;       // timer 3
