@@ -1,8 +1,10 @@
 // How far from the true time the GPS update sets the clock: nmea-replay plays a receiver into a
 // pseudo-terminal pair, N ms after each UTC second of the system clock; "GPSTimeDelay" is N, so a
 // perfect update would set the (virtual) clock to the system time. Before each update the
-// virtual clock is moved 7 s off; after it, the clock file's offset is the error.
-//   gps_clock_error [--updates K] [--latency-ms N] [--log FILE]
+// virtual clock is moved 7 s off; after it, the clock file's offset is the error. The port is
+// read as the program reads it: as soon as bytes arrive, and on the 50 ms heartbeat;
+// --heartbeat-only reads it on the heartbeat alone, as the program did before it watched the port.
+//   gps_clock_error [--updates K] [--latency-ms N] [--log FILE] [--heartbeat-only]
 // Run by hand from the build folder (needs nmea-replay built and socat); never sets the system
 // clock. Prints each error and the median and 95th percentile, in ms.
 #include <algorithm>
@@ -36,23 +38,31 @@ int main(int argc, char** argv) {
     int updates = 25;
     int latency = 100;
     std::vector<std::string> source{"--synthetic"};
-    for (int i = 1; i + 1 < argc; i += 2) {
+    bool watchPort = true;
+    for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--updates") {
-            updates = std::max(1, std::atoi(argv[i + 1]));
-        } else if (arg == "--latency-ms") {
-            latency = std::clamp(std::atoi(argv[i + 1]), 0, 999);
-        } else if (arg == "--log") {
-            source = {argv[i + 1], "--loop"};
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (arg == "--heartbeat-only") {
+            watchPort = false;
+        } else if (arg == "--updates" && value != nullptr) {
+            updates = std::max(1, std::atoi(value));
+            ++i;
+        } else if (arg == "--latency-ms" && value != nullptr) {
+            latency = std::clamp(std::atoi(value), 0, 999);
+            ++i;
+        } else if (arg == "--log" && value != nullptr) {
+            source = {value, "--loop"};
+            ++i;
         } else {
             std::fprintf(stderr,
-                         "usage: gps_clock_error [--updates K] [--latency-ms N] [--log FILE]\n");
+                         "usage: gps_clock_error [--updates K] [--latency-ms N] [--log FILE] "
+                         "[--heartbeat-only]\n");
             return 2;
         }
     }
 
     horalux::test::GpsReplayRig::useTimeZoneWithLocalNoon();
-    horalux::test::GpsReplayRig rig(source, latency);
+    horalux::test::GpsReplayRig rig(source, latency, watchPort);
     const std::string problem = rig.start();
     if (!problem.empty()) {
         std::fprintf(stderr, "gps_clock_error: %s\n", problem.c_str());
@@ -89,8 +99,8 @@ int main(int argc, char** argv) {
     }
     std::sort(errors.begin(), errors.end());
     std::sort(magnitudes.begin(), magnitudes.end());
-    std::printf("latency %d ms, GPSTimeDelay %d ms, %zu updates\n", latency, latency,
-                errors.size());
+    std::printf("latency %d ms, GPSTimeDelay %d ms, %zu updates, port read %s\n", latency, latency,
+                errors.size(), watchPort ? "as bytes arrive" : "on the 50 ms heartbeat only");
     std::printf("error (set clock - system time): median %+.0f ms, 5th %+.0f ms, 95th %+.0f ms\n",
                 median(errors), percentile(errors, 5), percentile(errors, 95));
     std::printf("|error|: median %.0f ms, 95th percentile %.0f ms, max %.0f ms\n",

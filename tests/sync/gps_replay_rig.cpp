@@ -1,5 +1,6 @@
 #include "gps_replay_rig.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <cstdlib>
 #include <ctime>
@@ -15,8 +16,11 @@ namespace horalux::test {
 
 using namespace std::chrono_literals;
 
-GpsReplayRig::GpsReplayRig(std::vector<std::string> source, int latencyMs)
-    : source_(std::move(source)), latencyMs_(latencyMs), clock_(dir_.file("clock-offset")) {
+GpsReplayRig::GpsReplayRig(std::vector<std::string> source, int latencyMs, bool watchPort)
+    : source_(std::move(source)),
+      latencyMs_(latencyMs),
+      watchPort_(watchPort),
+      clock_(dir_.file("clock-offset")) {
     store_.write(keys::GPSTimeDelay, latencyMs);
     runtime_.useNetworkTime = 0;
     port_ = std::make_unique<SerialPort>(messages_);
@@ -55,20 +59,37 @@ std::string GpsReplayRig::start() {
 
     worker_ = std::make_unique<SyncWorker>(
         SyncContext{store_, clock_, capability_, runtime_, gps_, flags_});
-    timer_ = std::jthread([this](std::stop_token stop) { tick(stop); });
+    timer_ = std::jthread([this](std::stop_token stop) { run(stop); });
     return {};
 }
 
-// The main frame's 50 ms timer: all writes to the GPS record happen here.
-void GpsReplayRig::tick(const std::stop_token& stop) {
+// The main frame's event loop: its 50 ms timer and its watch on the port. All writes to the GPS
+// record happen here.
+void GpsReplayRig::run(const std::stop_token& stop) {
+    using Clock = std::chrono::steady_clock;
     NmeaParser parser(gps_);
     NmeaReader reader(gps_, parser, clock_);
-    auto next = std::chrono::steady_clock::now();
+    auto next = Clock::now();
     while (!stop.stop_requested()) {
-        reader.Poll();
-        flags_.timeLocked = TimeLockTest(gps_, runtime_);
-        next += 50ms + std::chrono::milliseconds(phaseShift_.exchange(0));
-        std::this_thread::sleep_until(next);
+        const auto now = Clock::now();
+        if (now >= next) {
+            reader.Poll();
+            flags_.timeLocked = TimeLockTest(gps_, runtime_);
+            next += 50ms + std::chrono::milliseconds(phaseShift_.exchange(0));
+            continue;
+        }
+        // Taken after every Poll: a hang-up closes the descriptor, a reopen brings a new one.
+        const int handle = watchPort_ ? port_->nativeHandle() : -1;
+        if (handle < 0) {
+            std::this_thread::sleep_until(next);
+            continue;
+        }
+        // Rounded up, so that the wait does not end just before the tick is due.
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - now);
+        pollfd watch{handle, POLLIN, 0};
+        if (::poll(&watch, 1, static_cast<int>(wait.count())) > 0) {
+            reader.Poll();  // bytes, or a hang-up that this read notices
+        }
     }
 }
 

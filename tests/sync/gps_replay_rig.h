@@ -53,13 +53,18 @@ class CountingClock final : public SystemClock {
 
 // A GPS receiver on a pseudo-terminal pair, played by nmea-replay, and the program's own path
 // from the serial port to the clock: SerialPort, NmeaReader and NmeaParser driven by a thread
-// that stands in for the main frame's 50 ms timer (each tick: Poll, then the time-lock test into
-// timeLocked), and a SyncWorker that sets a virtual clock kept in a temporary file.
-// "GPSTimeDelay" is the replay's latency, so a set clock should equal the system time.
+// that stands in for the main frame's event loop, and a SyncWorker that sets a virtual clock kept
+// in a temporary file. "GPSTimeDelay" is the replay's latency, so a set clock should equal the
+// system time.
+//
+// The thread does what the main frame does: every 50 ms a tick (Poll, then the time-lock test
+// into timeLocked), and between ticks it waits on the port's descriptor and polls as soon as
+// bytes arrive, taking the descriptor afresh after every Poll. With `watchPort` false it ticks
+// only, as the program did before it watched the port.
 class GpsReplayRig {
   public:
     // source: the nmea-replay arguments before the device, e.g. {"--synthetic"} or {LOG, ...}.
-    GpsReplayRig(std::vector<std::string> source, int latencyMs);
+    GpsReplayRig(std::vector<std::string> source, int latencyMs, bool watchPort = true);
     ~GpsReplayRig();
     GpsReplayRig(const GpsReplayRig&) = delete;
     GpsReplayRig& operator=(const GpsReplayRig&) = delete;
@@ -85,10 +90,11 @@ class GpsReplayRig {
     static void useTimeZoneWithLocalNoon();
 
   private:
-    void tick(const std::stop_token& stop);
+    void run(const std::stop_token& stop);
 
     std::vector<std::string> source_;
     int latencyMs_;
+    bool watchPort_;
     TempDir dir_;
     MemorySettingsStore store_;
     CountingClock clock_;

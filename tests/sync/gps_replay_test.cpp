@@ -1,6 +1,6 @@
 // The GPS clock update end to end in one process: nmea-replay plays a receiver into one end of a
 // pseudo-terminal pair; the program's serial port, reader and parser read the other end on a
-// thread standing in for the main frame's timer; the worker sets a virtual clock.
+// thread standing in for the main frame's event loop; the worker sets a virtual clock.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -34,7 +34,7 @@ class GpsReplayTest : public ::testing::Test {
 
     // Starts the rig with the virtual clock 7 s off and checks that two updates bring it to the
     // system time. The error allowed is generous for a loaded machine and sanitizer builds; the
-    // expected one lies between 0 and the timer's 50 ms.
+    // expected one is a millisecond or two, the port being read as soon as bytes arrive.
     void expectUpdatesSetTheClock(GpsReplayRig& rig) {
         const std::string problem = rig.start();
         ASSERT_TRUE(problem.empty()) << problem;
