@@ -60,7 +60,10 @@ changed() { [ "$(e2e_clock_offset)" != 120000 ]; }
 e2e_wait 10 changed || e2e_fail "the virtual clock was not set"
 offset=$(e2e_clock_offset)
 e2e_log "virtual clock offset after Set PC Clock Now: $offset ms"
-# The reader polls every 50 ms, so the second is seen up to 50 ms after it arrived: the clock is
-# set to second + delay that much late, i.e. behind the system clock.
-[ "$offset" -ge -80 ] && [ "$offset" -le 20 ] || e2e_fail "offset $offset ms is outside -80..20 ms"
+# The port is read as soon as the sentences arrive, so the clock is set within a millisecond or
+# two of second + delay on an idle machine. Late is behind the system clock: under heavy CPU load
+# the replay, the reader and the worker's wait are woken late, by up to about 25 ms on two busy
+# cores. Reading on the 50 ms heartbeat alone would put it 40-50 ms behind. Never ahead, but for
+# rounding to the millisecond.
+[ "$offset" -ge -30 ] && [ "$offset" -le 10 ] || e2e_fail "offset $offset ms is outside -30..10 ms"
 e2e_log "PASS"
