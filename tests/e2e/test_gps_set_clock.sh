@@ -61,9 +61,9 @@ e2e_wait 10 changed || e2e_fail "the virtual clock was not set"
 offset=$(e2e_clock_offset)
 e2e_log "virtual clock offset after Set PC Clock Now: $offset ms"
 # The port is read as soon as the sentences arrive, so the clock is set within a millisecond or
-# two of second + delay on an idle machine. Late is behind the system clock: under heavy CPU load
-# the replay, the reader and the worker's wait are woken late, by up to about 25 ms on two busy
-# cores. Reading on the 50 ms heartbeat alone would put it 40-50 ms behind. Never ahead, but for
-# rounding to the millisecond.
+# two of second + delay, also with both cores kept busy. Late is behind the system clock: on two
+# cores shared with half a dozen busy processes, the replay, the reader and the worker's wait are
+# woken late, by up to about 25 ms. Reading on the 50 ms heartbeat alone would put it 40-50 ms
+# behind. Never ahead, but for rounding to the millisecond.
 [ "$offset" -ge -30 ] && [ "$offset" -le 10 ] || e2e_fail "offset $offset ms is outside -30..10 ms"
 e2e_log "PASS"
