@@ -63,7 +63,7 @@ class CMainFrame : public QWidget, public ClockWindowHost {
                QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    // Runs one command of the tray menu (identifiers in tray_menu.h).
+    // Runs one command of the tray menu (identifiers in app/command_ids.h).
     void OnCommand(int command);
     // A message from a later copy of the program: 1025 opens the properties window.
     void OnMessage(int message);

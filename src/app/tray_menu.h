@@ -3,18 +3,9 @@
 #include <array>
 #include <cstdint>
 
-namespace horalux {
+#include "app/command_ids.h"
 
-// Command identifiers of the tray menu and of the main frame.
-namespace command {
-inline constexpr int kProperties = 32770;
-inline constexpr int kSetClockNow = 32774;
-inline constexpr int kShowClock = 32782;
-inline constexpr int kResetClockPosition = 32788;
-inline constexpr int kHelpIndex = 57667;
-inline constexpr int kExit = 57665;
-inline constexpr int kOpenPropertiesMessage = 1025;  // from a second copy of the program
-}  // namespace command
+namespace horalux {
 
 // One entry of the tray's popup menu; command 0 is a separator.
 struct TrayMenuEntry {

@@ -3,8 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "app/command_ids.h"
 #include "app/runtime_settings.h"
-#include "clock/clock_commands.h"
 #include "clock/color_ref.h"
 #include "platform/settings_store.h"
 
@@ -37,10 +37,10 @@ struct ClockColorPreset {
 };
 
 inline constexpr std::array<ClockColorPreset, 4> kClockColorPresets{{
-    {"Blue", cmd::BlueClock, 0, true, {0xFF0000, 0x300000}},
-    {"Green", cmd::GreenClock, 1, true, {0x00FF00, 0x003000}},
-    {"Red", cmd::RedClock, 2, true, {0x0000FF, 0x000030}},
-    {"Custom", cmd::CustomClockColor, 3, false, {}},
+    {"Blue", command::kBlueClock, 0, true, {0xFF0000, 0x300000}},
+    {"Green", command::kGreenClock, 1, true, {0x00FF00, 0x003000}},
+    {"Red", command::kRedClock, 2, true, {0x0000FF, 0x000030}},
+    {"Custom", command::kCustomClockColor, 3, false, {}},
 }};
 
 // The scheme of a "Clock Color" value or list position; null when there is none.

@@ -174,25 +174,25 @@ std::optional<ClockColors> ClockWindow::chooseCustomColors(const ClockColors& in
 
 void ClockWindow::runCommand(int32_t command) {
     switch (command) {
-        case cmd::SetPcClockNow:
+        case command::kSetClockNow:
             host_.setPcClockNow();
             break;
-        case cmd::AlwaysOnTop:
+        case command::kAlwaysOnTop:
             setTopmost(logic_.ToggleAlwaysOnTop());
             break;
-        case cmd::HideClock:
+        case command::kHideClock:
             hide();
             logic_.Hide();
             break;
-        case cmd::BlueClock:
-        case cmd::GreenClock:
-        case cmd::RedClock:
+        case command::kBlueClock:
+        case command::kGreenClock:
+        case command::kRedClock:
             if (logic_.ChoosePreset(command)) {
                 SaveClockPosition();
                 display_->invalidate(false);
             }
             break;
-        case cmd::CustomClockColor:
+        case command::kCustomClockColor:
             if (const std::optional<ClockColors> colors =
                     chooseCustomColors(ReadClockColors(runtime_))) {
                 logic_.ApplyCustomColors(*colors);
@@ -200,25 +200,25 @@ void ClockWindow::runCommand(int32_t command) {
                 display_->invalidate(false);
             }
             break;
-        case cmd::LocalTime:
+        case command::kLocalTime:
             logic_.SetLocalTime(true);
             break;
-        case cmd::UtcTime:
+        case command::kUtcTime:
             logic_.SetLocalTime(false);
             break;
-        case cmd::TwentyFourHourTime:
+        case command::kTwentyFourHourTime:
             logic_.ToggleTwentyFourHour();
             display_->invalidate(false);
             break;
-        case cmd::ShowDayOfYear:
+        case command::kShowDayOfYear:
             logic_.ToggleDayOfYear();
             applyThickness();
             display_->invalidate(true);
             break;
-        case cmd::HelpFinder:
+        case command::kHelpIndex:
             host_.showHelp();
             break;
-        case cmd::Properties:
+        case command::kClockProperties:
             host_.openProperties();
             break;
         default:
@@ -351,7 +351,7 @@ void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
 
 void ClockWindow::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        runCommand(cmd::SetPcClockNow);
+        runCommand(command::kSetClockNow);
     }
     QWidget::mouseDoubleClickEvent(event);
 }
@@ -414,7 +414,7 @@ void ClockWindow::closeEvent(QCloseEvent* event) {
     // Closed by the window system (Alt+F4 or the window manager): the same as "Hide". A close
     // asked for by the program only hides the window and leaves the setting alone.
     if (event->spontaneous()) {
-        runCommand(cmd::HideClock);
+        runCommand(command::kHideClock);
     }
     QWidget::closeEvent(event);
 }

@@ -60,7 +60,7 @@ class ClockWindow : public QWidget {
     // under way. The main frame calls it on each new second.
     void updateDateTip();
 
-    // Runs a menu command (ids in clock_commands.h).
+    // Runs a menu command (ids in app/command_ids.h).
     void runCommand(int32_t command);
     // The context menu as it opens now, check marks set; each action's data is its command.
     std::unique_ptr<QMenu> buildMenu();

@@ -186,20 +186,20 @@ std::optional<PixelRect> ClockWindowLogic::ResizeTo(PixelPoint globalPoint) cons
 
 bool ClockWindowLogic::IsChecked(int32_t command) const {
     switch (command) {
-        case cmd::AlwaysOnTop:
+        case command::kAlwaysOnTop:
             return store_.read(keys::ClockAlwayssOnTop) == 1;
-        case cmd::BlueClock:
-        case cmd::GreenClock:
-        case cmd::RedClock:
-        case cmd::CustomClockColor:
+        case command::kBlueClock:
+        case command::kGreenClock:
+        case command::kRedClock:
+        case command::kCustomClockColor:
             return store_.read(keys::ClockColor) == command;
-        case cmd::LocalTime:
+        case command::kLocalTime:
             return display_.localTime != 0;
-        case cmd::UtcTime:
+        case command::kUtcTime:
             return display_.localTime == 0;
-        case cmd::TwentyFourHourTime:
+        case command::kTwentyFourHourTime:
             return display_.twentyFourHour != 0;
-        case cmd::ShowDayOfYear:
+        case command::kShowDayOfYear:
             return display_.dayOfYear != 0;
         default:
             return false;
@@ -226,7 +226,7 @@ bool ClockWindowLogic::ChoosePreset(int32_t command) {
 }
 
 void ClockWindowLogic::ApplyCustomColors(const ClockColors& colors) {
-    setColors(colors, cmd::CustomClockColor);
+    setColors(colors, command::kCustomClockColor);
 }
 
 void ClockWindowLogic::setColors(const ClockColors& colors, int32_t scheme) {

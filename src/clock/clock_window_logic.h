@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/command_ids.h"
 #include "app/runtime_settings.h"
 #include "clock/clock_colors.h"
-#include "clock/clock_commands.h"
 #include "clock/pixel_geometry.h"
 #include "clock/segment_clock_state.h"
 #include "platform/settings_store.h"
@@ -26,24 +26,24 @@ struct ClockMenuEntry {
 };
 
 inline constexpr std::array<ClockMenuEntry, 18> kClockMenu{{
-    {ClockMenuEntry::Command, "&Set PC Clock Now", cmd::SetPcClockNow, false},
+    {ClockMenuEntry::Command, "&Set PC Clock Now", command::kSetClockNow, false},
     {ClockMenuEntry::SubmenuBegin, "Settings", 0, false},
-    {ClockMenuEntry::Command, "&Always on top", cmd::AlwaysOnTop, true},
-    {ClockMenuEntry::Command, "&Hide", cmd::HideClock, false},
+    {ClockMenuEntry::Command, "&Always on top", command::kAlwaysOnTop, true},
+    {ClockMenuEntry::Command, "&Hide", command::kHideClock, false},
     {ClockMenuEntry::Separator, "", 0, false},
-    {ClockMenuEntry::Command, "&Blue", cmd::BlueClock, true},
-    {ClockMenuEntry::Command, "&Green", cmd::GreenClock, true},
-    {ClockMenuEntry::Command, "&Red", cmd::RedClock, true},
-    {ClockMenuEntry::Command, "&Custom Color", cmd::CustomClockColor, true},
+    {ClockMenuEntry::Command, "&Blue", command::kBlueClock, true},
+    {ClockMenuEntry::Command, "&Green", command::kGreenClock, true},
+    {ClockMenuEntry::Command, "&Red", command::kRedClock, true},
+    {ClockMenuEntry::Command, "&Custom Color", command::kCustomClockColor, true},
     {ClockMenuEntry::Separator, "", 0, false},
-    {ClockMenuEntry::Command, "&Local Time", cmd::LocalTime, true},
-    {ClockMenuEntry::Command, "&UTC Time", cmd::UtcTime, true},
-    {ClockMenuEntry::Command, "&24 hour time", cmd::TwentyFourHourTime, true},
-    {ClockMenuEntry::Command, "Show &Day of Year", cmd::ShowDayOfYear, true},
+    {ClockMenuEntry::Command, "&Local Time", command::kLocalTime, true},
+    {ClockMenuEntry::Command, "&UTC Time", command::kUtcTime, true},
+    {ClockMenuEntry::Command, "&24 hour time", command::kTwentyFourHourTime, true},
+    {ClockMenuEntry::Command, "Show &Day of Year", command::kShowDayOfYear, true},
     {ClockMenuEntry::SubmenuEnd, "", 0, false},
-    {ClockMenuEntry::Command, "Help Topics...", cmd::HelpFinder, false},
+    {ClockMenuEntry::Command, "Help Topics...", command::kHelpIndex, false},
     {ClockMenuEntry::Separator, "", 0, false},
-    {ClockMenuEntry::Command, "&Properties", cmd::Properties, false},
+    {ClockMenuEntry::Command, "&Properties", command::kClockProperties, false},
 }};
 
 // Edges of the window under a point, for resizing by the border.

@@ -67,14 +67,14 @@ INSTANTIATE_TEST_SUITE_P(
     Schemes, ClockScreenshotTest,
     testing::Values(Shot{"clock-custom-default", 0, false, {300, 100}},
                     Shot{"clock-custom-default-doy", 0, true, {300, 100}},
-                    Shot{"clock-blue", cmd::BlueClock, false, {300, 100}},
-                    Shot{"clock-blue-doy", cmd::BlueClock, true, {300, 100}},
-                    Shot{"clock-green", cmd::GreenClock, false, {300, 100}},
-                    Shot{"clock-green-doy", cmd::GreenClock, true, {300, 100}},
-                    Shot{"clock-red", cmd::RedClock, false, {300, 100}},
-                    Shot{"clock-red-doy", cmd::RedClock, true, {300, 100}},
-                    Shot{"clock-green-large", cmd::GreenClock, false, {800, 200}},
-                    Shot{"clock-red-large-doy", cmd::RedClock, true, {960, 180}}),
+                    Shot{"clock-blue", command::kBlueClock, false, {300, 100}},
+                    Shot{"clock-blue-doy", command::kBlueClock, true, {300, 100}},
+                    Shot{"clock-green", command::kGreenClock, false, {300, 100}},
+                    Shot{"clock-green-doy", command::kGreenClock, true, {300, 100}},
+                    Shot{"clock-red", command::kRedClock, false, {300, 100}},
+                    Shot{"clock-red-doy", command::kRedClock, true, {300, 100}},
+                    Shot{"clock-green-large", command::kGreenClock, false, {800, 200}},
+                    Shot{"clock-red-large-doy", command::kRedClock, true, {960, 180}}),
     [](const testing::TestParamInfo<Shot>& info) {
         std::string name = info.param.name;
         for (char& c : name) {

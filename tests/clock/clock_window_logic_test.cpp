@@ -163,40 +163,40 @@ TEST_F(ClockWindowLogicTest, TheBorderResizesAndTheSizeHasAFloor) {
 
 TEST_F(ClockWindowLogicTest, NothingStoredChecksCustomColorAndTheDefaults) {
     logic.LoadDisplaySettings();
-    EXPECT_TRUE(logic.IsChecked(cmd::CustomClockColor));
-    EXPECT_FALSE(logic.IsChecked(cmd::BlueClock));
-    EXPECT_FALSE(logic.IsChecked(cmd::GreenClock));
-    EXPECT_FALSE(logic.IsChecked(cmd::RedClock));
+    EXPECT_TRUE(logic.IsChecked(command::kCustomClockColor));
+    EXPECT_FALSE(logic.IsChecked(command::kBlueClock));
+    EXPECT_FALSE(logic.IsChecked(command::kGreenClock));
+    EXPECT_FALSE(logic.IsChecked(command::kRedClock));
     EXPECT_EQ(display.lit, 0xFF0000u);
     EXPECT_EQ(display.unlit, 0x400000u);
-    EXPECT_FALSE(logic.IsChecked(cmd::AlwaysOnTop));
-    EXPECT_TRUE(logic.IsChecked(cmd::LocalTime));
-    EXPECT_FALSE(logic.IsChecked(cmd::UtcTime));
-    EXPECT_TRUE(logic.IsChecked(cmd::TwentyFourHourTime));
-    EXPECT_FALSE(logic.IsChecked(cmd::ShowDayOfYear));
-    for (const int32_t plain :
-         {cmd::SetPcClockNow, cmd::HideClock, cmd::HelpFinder, cmd::Properties}) {
+    EXPECT_FALSE(logic.IsChecked(command::kAlwaysOnTop));
+    EXPECT_TRUE(logic.IsChecked(command::kLocalTime));
+    EXPECT_FALSE(logic.IsChecked(command::kUtcTime));
+    EXPECT_TRUE(logic.IsChecked(command::kTwentyFourHourTime));
+    EXPECT_FALSE(logic.IsChecked(command::kShowDayOfYear));
+    for (const int32_t plain : {command::kSetClockNow, command::kHideClock, command::kHelpIndex,
+                                command::kClockProperties}) {
         EXPECT_FALSE(logic.IsChecked(plain));
     }
 }
 
 TEST_F(ClockWindowLogicTest, ColourSchemesSetEverythingAndStore) {
-    EXPECT_TRUE(logic.ChoosePreset(cmd::RedClock));
+    EXPECT_TRUE(logic.ChoosePreset(command::kRedClock));
     EXPECT_EQ(store.read(keys::ClockEnableSegColor), 0x0000FF);
     EXPECT_EQ(store.read(keys::ClockDisableSegColor), 0x000030);
     EXPECT_EQ(store.read(keys::ClockColor), 32778);
     EXPECT_EQ(runtime.litColour, 0x0000FFu);
     EXPECT_EQ(display.unlit, 0x000030u);
-    EXPECT_TRUE(logic.IsChecked(cmd::RedClock));
-    EXPECT_FALSE(logic.IsChecked(cmd::CustomClockColor));
+    EXPECT_TRUE(logic.IsChecked(command::kRedClock));
+    EXPECT_FALSE(logic.IsChecked(command::kCustomClockColor));
 
-    EXPECT_TRUE(logic.ChoosePreset(cmd::GreenClock));
+    EXPECT_TRUE(logic.ChoosePreset(command::kGreenClock));
     EXPECT_EQ(store.read(keys::ClockEnableSegColor), 0x00FF00);
     EXPECT_EQ(store.read(keys::ClockDisableSegColor), 0x003000);
 
     const int writes = store.writeCount();
-    EXPECT_FALSE(logic.ChoosePreset(cmd::CustomClockColor));
-    EXPECT_FALSE(logic.ChoosePreset(cmd::HideClock));
+    EXPECT_FALSE(logic.ChoosePreset(command::kCustomClockColor));
+    EXPECT_FALSE(logic.ChoosePreset(command::kHideClock));
     EXPECT_EQ(store.writeCount(), writes);
 
     logic.ApplyCustomColors({0x102030, 0x010203});
@@ -218,11 +218,11 @@ TEST_F(ClockWindowLogicTest, TheColourTimerCopiesTheSharedPair) {
 TEST_F(ClockWindowLogicTest, AlwaysOnTopToggles) {
     EXPECT_TRUE(logic.ToggleAlwaysOnTop());
     EXPECT_EQ(store.read(keys::ClockAlwayssOnTop), 1);
-    EXPECT_TRUE(logic.IsChecked(cmd::AlwaysOnTop));
+    EXPECT_TRUE(logic.IsChecked(command::kAlwaysOnTop));
     EXPECT_FALSE(logic.ToggleAlwaysOnTop());
     EXPECT_EQ(store.read(keys::ClockAlwayssOnTop), 0);
     store.write(keys::ClockAlwayssOnTop, 7);  // non-zero is on: the toggle turns it off
-    EXPECT_FALSE(logic.IsChecked(cmd::AlwaysOnTop));
+    EXPECT_FALSE(logic.IsChecked(command::kAlwaysOnTop));
     EXPECT_FALSE(logic.ToggleAlwaysOnTop());
     EXPECT_EQ(store.read(keys::ClockAlwayssOnTop), 0);
 }
@@ -231,10 +231,10 @@ TEST_F(ClockWindowLogicTest, DisplayChoicesToggleAndStore) {
     logic.SetLocalTime(false);
     EXPECT_EQ(store.read(keys::LocalTime), 0);
     EXPECT_EQ(display.localTime, 0);
-    EXPECT_TRUE(logic.IsChecked(cmd::UtcTime));
+    EXPECT_TRUE(logic.IsChecked(command::kUtcTime));
     logic.SetLocalTime(true);
     EXPECT_EQ(store.read(keys::LocalTime), 1);
-    EXPECT_TRUE(logic.IsChecked(cmd::LocalTime));
+    EXPECT_TRUE(logic.IsChecked(command::kLocalTime));
 
     logic.ToggleTwentyFourHour();
     EXPECT_EQ(display.twentyFourHour, 0);
@@ -247,7 +247,7 @@ TEST_F(ClockWindowLogicTest, DisplayChoicesToggleAndStore) {
     logic.ToggleDayOfYear();
     EXPECT_EQ(display.dayOfYear, 1);
     EXPECT_EQ(store.read(keys::EnableDOY), 1);
-    EXPECT_TRUE(logic.IsChecked(cmd::ShowDayOfYear));
+    EXPECT_TRUE(logic.IsChecked(command::kShowDayOfYear));
     logic.ToggleDayOfYear();
     EXPECT_EQ(display.dayOfYear, 0);
     EXPECT_EQ(store.read(keys::EnableDOY), 0);

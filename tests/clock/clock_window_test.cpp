@@ -129,7 +129,7 @@ TEST_F(ClockWindowTest, AHiddenClockStaysHiddenUntilShown) {
     EXPECT_EQ(store.read(keys::DigitalClockEnabled), 1);
     EXPECT_EQ(w.frameGeometry(), QRect(500, 400, 400, 120));
 
-    w.runCommand(cmd::HideClock);
+    w.runCommand(command::kHideClock);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(store.read(keys::DigitalClockEnabled), 0);
 
@@ -146,7 +146,7 @@ TEST_F(ClockWindowTest, RedStoresItsColoursSchemeAndPosition) {
     store.write(keys::DigitalClockPosition, "10,310,20,120");
     ClockWindow& w = create();
     store.remove(keys::kSettings, "DigitalClockPosition");
-    w.runCommand(cmd::RedClock);
+    w.runCommand(command::kRedClock);
     EXPECT_EQ(store.read(keys::ClockEnableSegColor), 0x0000FF);
     EXPECT_EQ(store.read(keys::ClockDisableSegColor), 0x000030);
     EXPECT_EQ(store.read(keys::ClockColor), 32778);
@@ -154,10 +154,10 @@ TEST_F(ClockWindowTest, RedStoresItsColoursSchemeAndPosition) {
     EXPECT_EQ(runtime.litColour, 0x0000FFu);
     EXPECT_EQ(w.display().state().lit, 0x0000FFu);
 
-    w.runCommand(cmd::GreenClock);
+    w.runCommand(command::kGreenClock);
     EXPECT_EQ(store.read(keys::ClockEnableSegColor), 0x00FF00);
     EXPECT_EQ(store.read(keys::ClockDisableSegColor), 0x003000);
-    w.runCommand(cmd::BlueClock);
+    w.runCommand(command::kBlueClock);
     EXPECT_EQ(store.read(keys::ClockColor), 32780);
     EXPECT_EQ(store.read(keys::ClockDisableSegColor), 0x300000);
 }
@@ -173,13 +173,13 @@ TEST_F(ClockWindowTest, CustomColourTakesTheDialogsPairOnlyOnOk) {
     WriteClockColors(runtime, {0x111111, 0x222222});
 
     const int writes = store.writeCount();
-    w.runCommand(cmd::CustomClockColor);  // cancelled
+    w.runCommand(command::kCustomClockColor);  // cancelled
     EXPECT_EQ(offered, (ClockColors{0x111111, 0x222222}));
     EXPECT_EQ(store.writeCount(), writes);
     EXPECT_EQ(ReadClockColors(runtime), (ClockColors{0x111111, 0x222222}));
 
     answer = ClockColors{0x00FFFF, 0x003030};
-    w.runCommand(cmd::CustomClockColor);
+    w.runCommand(command::kCustomClockColor);
     EXPECT_EQ(ReadClockColors(runtime), (ClockColors{0x00FFFF, 0x003030}));
     EXPECT_EQ(w.display().state().lit, 0x00FFFFu);
     EXPECT_EQ(store.read(keys::ClockEnableSegColor), 0x00FFFF);
@@ -207,20 +207,20 @@ TEST_F(ClockWindowTest, TheRealCustomColourDialogCancelsCleanly) {
     });
     cancel.start(20);
     const int writes = store.writeCount();
-    w.runCommand(cmd::CustomClockColor);
+    w.runCommand(command::kCustomClockColor);
     EXPECT_EQ(title, "Custom Clock Color");
     EXPECT_EQ(store.writeCount(), writes);
 }
 
 TEST_F(ClockWindowTest, AlwaysOnTopTogglesTheHintAndKeepsTheWindowShown) {
     ClockWindow& w = create();
-    w.runCommand(cmd::AlwaysOnTop);
+    w.runCommand(command::kAlwaysOnTop);
     settle();
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(store.read(keys::ClockAlwayssOnTop), 1);
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.frameGeometry(), QRect(0, 0, 300, 100));
-    w.runCommand(cmd::AlwaysOnTop);
+    w.runCommand(command::kAlwaysOnTop);
     settle();
     EXPECT_FALSE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(store.read(keys::ClockAlwayssOnTop), 0);
@@ -229,19 +229,19 @@ TEST_F(ClockWindowTest, AlwaysOnTopTogglesTheHintAndKeepsTheWindowShown) {
 
 TEST_F(ClockWindowTest, DisplayChoicesReachTheDisplayAndTheStore) {
     ClockWindow& w = create();
-    w.runCommand(cmd::UtcTime);
+    w.runCommand(command::kUtcTime);
     EXPECT_EQ(w.localTimeFlag(), 0);
     EXPECT_EQ(store.read(keys::LocalTime), 0);
-    w.runCommand(cmd::LocalTime);
+    w.runCommand(command::kLocalTime);
     EXPECT_EQ(w.localTimeFlag(), 1);
-    w.runCommand(cmd::TwentyFourHourTime);
+    w.runCommand(command::kTwentyFourHourTime);
     EXPECT_EQ(w.twentyFourHourFlag(), 0);
     EXPECT_EQ(store.read(keys::TwentyFourHourMode), 0);
 
     w.resize(958, 200);  // client 950
     settle();
     EXPECT_EQ(w.display().state().thickness, 950 / 80);
-    w.runCommand(cmd::ShowDayOfYear);
+    w.runCommand(command::kShowDayOfYear);
     EXPECT_EQ(w.display().state().dayOfYear, 1);
     EXPECT_EQ(store.read(keys::EnableDOY), 1);
     EXPECT_EQ(w.display().state().thickness, 950 / 95);
@@ -249,9 +249,9 @@ TEST_F(ClockWindowTest, DisplayChoicesReachTheDisplayAndTheStore) {
 
 TEST_F(ClockWindowTest, CommandsThatLeaveTheClockGoToTheHost) {
     ClockWindow& w = create();
-    w.runCommand(cmd::SetPcClockNow);
-    w.runCommand(cmd::Properties);
-    w.runCommand(cmd::HelpFinder);
+    w.runCommand(command::kSetClockNow);
+    w.runCommand(command::kClockProperties);
+    w.runCommand(command::kHelpIndex);
     EXPECT_EQ(host.setPcClockNowCalls, 1);
     EXPECT_EQ(host.openPropertiesCalls, 1);
     EXPECT_EQ(host.showHelpCalls, 1);
@@ -374,7 +374,7 @@ TEST_F(ClockWindowTest, TheBorderResizesTheWindow) {
 
 TEST_F(ClockWindowTest, TheDateTipFollowsTheFlagsButNotDuringADrag) {
     ClockWindow& w = create();
-    w.runCommand(cmd::UtcTime);
+    w.runCommand(command::kUtcTime);
     w.updateDateTip();
     EXPECT_EQ(w.toolTip(), "Sunday, March 18, 2001 (19:53:17 UTC)");
 
@@ -383,7 +383,7 @@ TEST_F(ClockWindowTest, TheDateTipFollowsTheFlagsButNotDuringADrag) {
     w.updateDateTip();
     EXPECT_EQ(w.toolTip(), "Sunday, March 18, 2001 (19:53:17 UTC)");
     mouse(QEvent::MouseButtonRelease, {150, 50}, Qt::LeftButton, Qt::NoButton);
-    w.runCommand(cmd::TwentyFourHourTime);
+    w.runCommand(command::kTwentyFourHourTime);
     w.updateDateTip();
     EXPECT_EQ(w.toolTip(), "Sunday, March 18, 2001 (07:53:18 PM UTC)");
 
