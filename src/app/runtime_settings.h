@@ -13,14 +13,15 @@ namespace horalux {
 // the current server name. The clock-update worker reads them from its own thread, so every
 // field is atomic and the server name is guarded.
 class RuntimeSettings {
-public:
-    std::atomic<uint16_t> updateRate{60};         // "TimeUpdateRate", minutes
-    std::atomic<int32_t> lockNeedsGoodGga{1};     // "TLGPSGood"
-    std::atomic<uint16_t> lockSatellites{3};      // "TLSats"
-    std::atomic<int32_t> useNetworkTime{0};       // "UseNetworkTime"
-    std::atomic<int32_t> daytimePort{13};         // "TimeServerPort"
-    std::atomic<int32_t> setBeep{0};              // "EnableSetBeep"
-    std::atomic<uint32_t> litColour{0xFF0000};    // "ClockEnableSegColor", the lit half of ClockColors
+  public:
+    std::atomic<uint16_t> updateRate{60};      // "TimeUpdateRate", minutes
+    std::atomic<int32_t> lockNeedsGoodGga{1};  // "TLGPSGood"
+    std::atomic<uint16_t> lockSatellites{3};   // "TLSats"
+    std::atomic<int32_t> useNetworkTime{0};    // "UseNetworkTime"
+    std::atomic<int32_t> daytimePort{13};      // "TimeServerPort"
+    std::atomic<int32_t> setBeep{0};           // "EnableSetBeep"
+    std::atomic<uint32_t> litColour{
+        0xFF0000};  // "ClockEnableSegColor", the lit half of ClockColors
     std::atomic<uint32_t> unlitColour{0x400000};  // "ClockDisableSegColor", the unlit half
 
     // Loads the cached settings from the store in start-up's order. "UseTimrFrom" is not kept
@@ -30,7 +31,7 @@ public:
     std::string currentServer() const;
     void setCurrentServer(std::string name);
 
-private:
+  private:
     mutable std::mutex serverMutex_;
     std::string currentServer_;
 };

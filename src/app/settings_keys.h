@@ -16,7 +16,7 @@ inline constexpr const char* kNetwork = "Network Daytime Protocol";
 
 // "Settings"
 inline constexpr IntSetting TimeUpdateRate{kSettings, "TimeUpdateRate", 60};  // minutes, 1..44640
-inline constexpr IntSetting UseTimrFrom{kSettings, "UseTimrFrom", 0};  // 0 GGA, 1 RMC, 2 ZDA
+inline constexpr IntSetting UseTimrFrom{kSettings, "UseTimrFrom", 0};         // 0 GGA, 1 RMC, 2 ZDA
 inline constexpr IntSetting TLGPSGood{kSettings, "TLGPSGood", 1};
 inline constexpr IntSetting TLSats{kSettings, "TLSats", 3};
 inline constexpr IntSetting UseNetworkTime{kSettings, "UseNetworkTime", 0};
@@ -63,11 +63,31 @@ StringSetting netServer(int slot);  // the key of one slot; its string lives for
 
 // The whole table, for code that walks it (tests, diagnostics).
 inline constexpr std::array kIntSettings{
-    TimeUpdateRate, UseTimrFrom,   TLGPSGood,     TLSats,         UseNetworkTime,
-    EnableSetBeep,  ClockEnableSegColor, ClockDisableSegColor, ClockColor, ClockAlwayssOnTop,
-    LocalTime,      EnableDOY,     TwentyFourHourMode, DigitalClockEnabled, PositionFormat,
-    Units,          FirstTimeConfig, GPSTimeDelay, EnableBubbleTip, UseSNTPOnPage,
-    UseSNTPForUpdate, Port,        Baud,          TimeServerPort, NumberOfTimeServers,
+    TimeUpdateRate,
+    UseTimrFrom,
+    TLGPSGood,
+    TLSats,
+    UseNetworkTime,
+    EnableSetBeep,
+    ClockEnableSegColor,
+    ClockDisableSegColor,
+    ClockColor,
+    ClockAlwayssOnTop,
+    LocalTime,
+    EnableDOY,
+    TwentyFourHourMode,
+    DigitalClockEnabled,
+    PositionFormat,
+    Units,
+    FirstTimeConfig,
+    GPSTimeDelay,
+    EnableBubbleTip,
+    UseSNTPOnPage,
+    UseSNTPForUpdate,
+    Port,
+    Baud,
+    TimeServerPort,
+    NumberOfTimeServers,
     UseRandomServer,
 };
 inline constexpr std::array kStringSettings{DigitalClockPosition, Device, TimeServer};

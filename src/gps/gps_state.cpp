@@ -2,7 +2,9 @@
 
 namespace horalux {
 
-GpsState::GpsState() { Reset(); }
+GpsState::GpsState() {
+    Reset();
+}
 
 void GpsState::GetPosition(double& lat, double& lon, double& alt) const {
     lat = latitude;
@@ -10,9 +12,13 @@ void GpsState::GetPosition(double& lat, double& lon, double& alt) const {
     alt = altitude;
 }
 
-void GpsState::CopySatellites(std::array<SatelliteInfo, kTableSize>& out) const { out = satellites; }
+void GpsState::CopySatellites(std::array<SatelliteInfo, kTableSize>& out) const {
+    out = satellites;
+}
 
-void GpsState::CopySignals(std::array<SignalInfo, kTableSize>& out) const { out = signals; }
+void GpsState::CopySignals(std::array<SignalInfo, kTableSize>& out) const {
+    out = signals;
+}
 
 void GpsState::Reset() {
     std::lock_guard lock(publishMutex_);

@@ -43,7 +43,7 @@ struct GpsTimeSnapshot {
 // holding publishMutex(), so those reads see the hour, minute and ZDA date of the same sentence
 // as the second.
 class GpsState {
-public:
+  public:
     static constexpr int kTableSize = 32;
     static constexpr int kPrnFlags = 33;
 
@@ -86,7 +86,7 @@ public:
     GpsTimeSnapshot timeSnapshot() const;
     int utcSecondNow() const;
 
-private:
+  private:
     mutable std::mutex publishMutex_;
 };
 

@@ -9,7 +9,7 @@ namespace horalux {
 // never waits; it returns the number of bytes copied (0 when nothing has arrived or the port is
 // not usable).
 class SerialInput {
-public:
+  public:
     virtual ~SerialInput() = default;
     virtual size_t readAvailable(uint8_t* buffer, size_t capacity) = 0;
 };

@@ -10,7 +10,7 @@ namespace horalux {
 
 // Records message boxes and beeps instead of showing them.
 class FakeMessageService final : public MessageService {
-public:
+  public:
     struct Box {
         std::string text;
         std::string caption;
@@ -40,7 +40,7 @@ public:
         beeps_.clear();
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<Box> boxes_;
     std::vector<unsigned> beeps_;

@@ -5,7 +5,9 @@ namespace horalux {
 FakeSystemClock::FakeSystemClock(const SystemTime& utc, int localOffsetMinutes)
     : now_(toUnixMillis(utc)), localOffsetMinutes_(localOffsetMinutes) {}
 
-SystemTime FakeSystemClock::utcNow() const { return utcFromUnixMillis(now_.load()); }
+SystemTime FakeSystemClock::utcNow() const {
+    return utcFromUnixMillis(now_.load());
+}
 
 SystemTime FakeSystemClock::localNow() const {
     return utcFromUnixMillis(now_.load() + int64_t{localOffsetMinutes_.load()} * 60000);
@@ -21,9 +23,13 @@ bool FakeSystemClock::setUtc(const SystemTime& utc) {
     return true;
 }
 
-void FakeSystemClock::setNow(const SystemTime& utc) { now_ = toUnixMillis(utc); }
+void FakeSystemClock::setNow(const SystemTime& utc) {
+    now_ = toUnixMillis(utc);
+}
 
-void FakeSystemClock::advance(int64_t millis) { now_ += millis; }
+void FakeSystemClock::advance(int64_t millis) {
+    now_ += millis;
+}
 
 std::vector<SystemTime> FakeSystemClock::settings() const {
     std::lock_guard lock(mutex_);

@@ -11,7 +11,7 @@ namespace horalux {
 // A clock for tests: stands still until advanced or set, with a fixed local offset. Safe to read
 // and set from several threads.
 class FakeSystemClock final : public SystemClock {
-public:
+  public:
     // Starts at the given UTC moment; local time is UTC plus localOffsetMinutes.
     explicit FakeSystemClock(const SystemTime& utc = {2001, 3, 0, 18, 19, 53, 17, 0},
                              int localOffsetMinutes = 0);
@@ -30,7 +30,7 @@ public:
     std::vector<SystemTime> settings() const;  // every record passed to a successful setUtc
     size_t settingCount() const;
 
-private:
+  private:
     std::atomic<int64_t> now_;
     std::atomic<int> localOffsetMinutes_;
     std::atomic<bool> allowSetting_{true};

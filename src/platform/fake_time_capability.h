@@ -8,7 +8,7 @@ namespace horalux {
 
 // A capability for tests: answers raise() with a chosen result and counts the calls.
 class FakeTimeCapability final : public TimeCapability {
-public:
+  public:
     explicit FakeTimeCapability(Result answer = Result::Raised) : answer_(answer) {}
 
     Result raise() override {
@@ -28,7 +28,7 @@ public:
     std::atomic<int> lowers{0};
     std::atomic<bool> raised{false};
 
-private:
+  private:
     std::atomic<Result> answer_;
 };
 

@@ -11,7 +11,7 @@ namespace horalux {
 
 // A store in memory, for tests. Records how many writes it has taken.
 class MemorySettingsStore final : public SettingsStore {
-public:
+  public:
     int32_t readInt(std::string_view section, std::string_view key,
                     int32_t defaultValue) const override;
     std::string readString(std::string_view section, std::string_view key,
@@ -25,7 +25,7 @@ public:
     int writeCount() const;
     bool empty() const;
 
-private:
+  private:
     using Value = std::variant<int32_t, std::string>;
     static std::string path(std::string_view section, std::string_view key);
 

@@ -16,7 +16,7 @@ enum MessageStyle : unsigned {
 // Message boxes and beeps for the user. The program shows fixed texts through it; tests record
 // what would have been shown.
 class MessageService {
-public:
+  public:
     virtual ~MessageService() = default;
 
     // A modal message box with one OK button. An empty caption means the default caption.

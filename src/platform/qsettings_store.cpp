@@ -7,7 +7,9 @@ namespace horalux {
 
 namespace {
 
-QString qstr(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString qstr(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 QString path(std::string_view section, std::string_view key) {
     return qstr(section) + QLatin1Char('/') + qstr(key);
@@ -31,7 +33,9 @@ QSettingsStore::QSettingsStore()
 QSettingsStore::QSettingsStore(const QString& iniPath)
     : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
 
-QString QSettingsStore::fileName() const { return settings_->fileName(); }
+QString QSettingsStore::fileName() const {
+    return settings_->fileName();
+}
 
 int32_t QSettingsStore::readInt(std::string_view section, std::string_view key,
                                 int32_t defaultValue) const {

@@ -23,7 +23,7 @@ struct StringSetting {
 // (an absent or unreadable value yields the default); writes take effect at once. Implementations
 // are safe to use from several threads.
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
 
     virtual int32_t readInt(std::string_view section, std::string_view key,

@@ -1,12 +1,12 @@
 #include "platform/system_clock.h"
 
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace horalux {
 
@@ -16,9 +16,13 @@ int64_t systemUnixMillis() {
     return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-SystemTime RealSystemClock::utcNow() const { return utcFromUnixMillis(systemUnixMillis()); }
+SystemTime RealSystemClock::utcNow() const {
+    return utcFromUnixMillis(systemUnixMillis());
+}
 
-SystemTime RealSystemClock::localNow() const { return localFromUnixMillis(systemUnixMillis()); }
+SystemTime RealSystemClock::localNow() const {
+    return localFromUnixMillis(systemUnixMillis());
+}
 
 bool RealSystemClock::setUtc(const SystemTime& utc) {
     if (!isValidSystemTime(utc)) {
@@ -31,7 +35,8 @@ bool RealSystemClock::setUtc(const SystemTime& utc) {
     return clock_settime(CLOCK_REALTIME, &ts) == 0;
 }
 
-VirtualSystemClock::VirtualSystemClock(std::string offsetFile) : offsetFile_(std::move(offsetFile)) {}
+VirtualSystemClock::VirtualSystemClock(std::string offsetFile)
+    : offsetFile_(std::move(offsetFile)) {}
 
 int64_t VirtualSystemClock::offsetMillis() const {
     std::ifstream in(offsetFile_);

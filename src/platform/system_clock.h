@@ -10,7 +10,7 @@ namespace horalux {
 // The PC's clock: read in UTC and in local time, set in UTC. Every part of the program reads
 // the time through this interface, so a virtual clock replaces the real one everywhere.
 class SystemClock {
-public:
+  public:
     virtual ~SystemClock() = default;
 
     virtual SystemTime utcNow() const = 0;    // the system time in UTC
@@ -21,7 +21,7 @@ public:
 
 // The real system clock (CLOCK_REALTIME); setting it needs CAP_SYS_TIME.
 class RealSystemClock final : public SystemClock {
-public:
+  public:
     SystemTime utcNow() const override;
     SystemTime localNow() const override;
     bool setUtc(const SystemTime& utc) override;
@@ -32,7 +32,7 @@ public:
 // 0); setting writes the new offset atomically (one integer and a newline). It never touches the
 // system clock and needs no privilege.
 class VirtualSystemClock final : public SystemClock {
-public:
+  public:
     explicit VirtualSystemClock(std::string offsetFile);
 
     SystemTime utcNow() const override;
@@ -42,7 +42,7 @@ public:
     int64_t offsetMillis() const;
     const std::string& offsetFile() const { return offsetFile_; }
 
-private:
+  private:
     std::string offsetFile_;
 };
 

@@ -4,7 +4,7 @@ namespace horalux {
 
 // The process's permission to set the system clock (CAP_SYS_TIME in the effective set on Linux).
 class TimeCapability {
-public:
+  public:
     enum class Result {
         Raised,        // the capability is now effective
         NotSupported,  // the system has no such permissions to manage

@@ -2,7 +2,9 @@
 
 namespace horalux {
 
-void EnableTimePrivilege(TimeCapability& capability) { capability.raise(); }
+void EnableTimePrivilege(TimeCapability& capability) {
+    capability.raise();
+}
 
 int ScopedTimePrivilege::Acquire() {
     switch (capability_.raise()) {

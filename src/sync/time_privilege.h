@@ -10,7 +10,7 @@ void EnableTimePrivilege(TimeCapability& capability);
 
 // The permission around one clock setting: Acquire before setting, Release afterwards.
 class ScopedTimePrivilege {
-public:
+  public:
     explicit ScopedTimePrivilege(TimeCapability& capability) : capability_(capability) {}
 
     // 1 when the clock may now be set (also on a system without such permissions), else 0.
@@ -18,7 +18,7 @@ public:
     // Drops the permission again when Acquire raised it, even if it had been raised before.
     void Release();
 
-private:
+  private:
     TimeCapability& capability_;
     bool acquired_ = false;
 };

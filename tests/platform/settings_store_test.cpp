@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <csignal>
-#include <chrono>
-#include <fstream>
-#include <map>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QFile>
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <map>
 
 #include "app/settings_keys.h"
 #include "platform/qsettings_store.h"
@@ -17,7 +17,7 @@ namespace horalux {
 namespace {
 
 class SettingsStoreTest : public ::testing::Test {
-protected:
+  protected:
     test::TempDir dir;
     QString ini = QString::fromStdString(dir.file("Horalux.ini"));
 };
@@ -79,10 +79,10 @@ TEST_F(SettingsStoreTest, HandEditedValuesReadSafely) {
         std::ofstream out(dir.file("Horalux.ini"));
         out << "[Settings]\n"
                "DigitalClockPosition=10,310,20,120\n"  // unquoted commas: a list to QSettings
-               "TimeUpdateRate=abc\n"                   // not a number: the default
+               "TimeUpdateRate=abc\n"                  // not a number: the default
                "GPSTimeDelay=  -20  \n"
                "ClockEnableSegColor=0xff00\n"
-               "LocalTime=4294967295\n";                // wraps to -1 as a 32-bit value
+               "LocalTime=4294967295\n";  // wraps to -1 as a 32-bit value
     }
     QSettingsStore store(ini);
     EXPECT_EQ(store.read(keys::DigitalClockPosition), "10,310,20,120");
@@ -112,7 +112,8 @@ TEST_F(SettingsStoreTest, AChangeMadeByAnotherWriterIsSeenAtTheNextRead) {
 TEST_F(SettingsStoreTest, TheUserStoreLivesUnderXdgConfigHome) {
     QSettingsStore store;
     store.write(keys::FirstTimeConfig, 0);
-    const std::string expected = std::string(std::getenv("XDG_CONFIG_HOME")) + "/Quorvane/Horalux.ini";
+    const std::string expected =
+        std::string(std::getenv("XDG_CONFIG_HOME")) + "/Quorvane/Horalux.ini";
     EXPECT_EQ(store.fileName().toStdString(), expected);
     EXPECT_TRUE(QFile::exists(QString::fromStdString(expected)));
 }
@@ -150,7 +151,8 @@ TEST_F(SettingsStoreTest, TheFileIsNeverHalfWritten) {
         if (child == 0) {
             QSettingsStore store(ini);
             for (int i = 0;; ++i) {
-                store.write(keys::netServer(i % keys::kServerSlots), "written-" + std::to_string(i));
+                store.write(keys::netServer(i % keys::kServerSlots),
+                            "written-" + std::to_string(i));
             }
         }
         usleep(static_cast<useconds_t>(3000 + round * 1700));

@@ -65,9 +65,7 @@ TEST(VirtualClockTest, SettingStoresTheOffsetAndReadsFollowIt) {
 
 TEST(VirtualClockTest, LocalTimeFollowsTheTimeZone) {
     test::TempDir dir;
-    {
-        std::ofstream(dir.file("offset")) << "0\n";
-    }
+    { std::ofstream(dir.file("offset")) << "0\n"; }
     const char* old = std::getenv("TZ");
     const std::string saved = old ? old : "";
     setenv("TZ", "UTC-2", 1);  // two hours east of UTC

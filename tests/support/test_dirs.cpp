@@ -19,8 +19,12 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::filesystem::path buildDir() { return HORALUX_BUILD_DIR; }
+std::filesystem::path buildDir() {
+    return HORALUX_BUILD_DIR;
+}
 
-std::string binary(const std::string& name) { return (buildDir() / "bin" / name).string(); }
+std::string binary(const std::string& name) {
+    return (buildDir() / "bin" / name).string();
+}
 
 }  // namespace horalux::test

@@ -2,9 +2,9 @@
 // (removed at exit) and, for widget tests, a QApplication on the offscreen platform.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <cstdlib>
 #include <filesystem>
-#include <sys/stat.h>
 
 #include "support/test_dirs.h"
 

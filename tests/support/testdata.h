@@ -25,13 +25,13 @@ bool inCi();
 }  // namespace horalux::test
 
 // Skips the test with a clear message when the captures are absent; fails instead under CI.
-#define HORALUX_REQUIRE_CAPTURES()                                                            \
-    do {                                                                                    \
-        if (!::horalux::test::captureDir()) {                                               \
-            if (::horalux::test::inCi()) {                                                  \
+#define HORALUX_REQUIRE_CAPTURES()                                                                \
+    do {                                                                                          \
+        if (!::horalux::test::captureDir()) {                                                     \
+            if (::horalux::test::inCi()) {                                                        \
                 FAIL() << "receiver captures not found (../shared/testdata/nmea); CI needs them"; \
-            }                                                                               \
-            GTEST_SKIP() << "receiver captures not found (../shared/testdata/nmea); set "   \
-                            "HORALUX_SHARED_DIR to run this test";                          \
-        }                                                                                   \
+            }                                                                                     \
+            GTEST_SKIP() << "receiver captures not found (../shared/testdata/nmea); set "         \
+                            "HORALUX_SHARED_DIR to run this test";                                \
+        }                                                                                         \
     } while (0)
