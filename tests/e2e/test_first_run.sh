@@ -15,7 +15,12 @@ start_with_dialog() {
     : >"$E2E_APP_LOG"
     e2e_start_app
     dialog="$(e2e_find_window 20 "$dialog_title")" || e2e_fail "no first-run dialog"
+    e2e_wait 10 dialog_viewable || e2e_fail "the first-run dialog was not shown"
     sleep 0.5  # painted and ready for keys
+}
+
+dialog_viewable() {
+    xwininfo -id "$dialog" | grep -q 'Map State: IsViewable'
 }
 
 answer() {
@@ -23,6 +28,17 @@ answer() {
     shift
     xdotool windowfocus "$id"
     xdotool "$@"
+}
+
+# Answers the dialog with a key and waits for it to go; on a busy machine the first key can
+# reach the window before it takes input, so the key is sent again while the dialog is still up.
+answer_and_close() {
+    local key="$1" try
+    for try in 1 2 3; do
+        answer "$dialog" key "$key"
+        e2e_wait 3 bash -c "! xwininfo -id $dialog 2>/dev/null | grep -q IsViewable" && return 0
+    done
+    e2e_fail "the first-run dialog did not close on $key"
 }
 
 stop_app() {
@@ -35,7 +51,7 @@ e2e_screenshot first-run-dialog
 [ -z "$(e2e_ini_get Settings FirstTimeConfig)$(e2e_ini_get Settings UseNetworkTime)" ] ||
     e2e_fail "the choice was stored before the user answered"
 e2e_wait_log 1 'tray created' && e2e_fail "the tray icon came before the dialog was answered"
-answer "$dialog" key Return
+answer_and_close Return
 stored_gps() {
     [ "$(e2e_ini_get Settings UseNetworkTime)" = 0 ] &&
         [ "$(e2e_ini_get Settings FirstTimeConfig)" = 0 ]
@@ -47,7 +63,7 @@ stop_app
 # --- Escape on an empty store: nothing stored, the dialog comes back
 rm -f "$E2E_INI"
 start_with_dialog
-answer "$dialog" key Escape
+answer_and_close Escape
 e2e_wait_log 10 'tray created' || e2e_fail "the program did not go on after Escape"
 [ -z "$(e2e_ini_get Settings FirstTimeConfig)" ] || e2e_fail "Escape stored FirstTimeConfig"
 [ -z "$(e2e_ini_get Settings UseNetworkTime)" ] || e2e_fail "Escape stored UseNetworkTime"
@@ -74,7 +90,7 @@ geometry="$(xdotool getwindowgeometry "$dialog")"
 answer "$dialog" mousemove --window "$dialog" 160 167 click 1
 sleep 0.3
 e2e_screenshot first-run-network-choice
-answer "$dialog" key Return
+answer_and_close Return
 stored_network() {
     [ "$(e2e_ini_get Settings UseNetworkTime)" = 1 ] &&
         [ "$(e2e_ini_get Settings FirstTimeConfig)" = 0 ]
