@@ -2,7 +2,6 @@
 // a real pseudo-terminal behind a link, as udev gives USB receivers, unplugged and plugged back.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -25,6 +24,7 @@
 #include "platform/fake_url_opener.h"
 #include "platform/memory_settings_store.h"
 #include "platform/system_clock.h"
+#include "support/cpu_time.h"
 #include "support/pty_pair.h"
 #include "support/test_dirs.h"
 #include "ui/help_manual.h"
@@ -38,28 +38,13 @@ using Clock = std::chrono::steady_clock;
 const std::string kSentence =
     "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
 
-// Points the link at a device in one step, as udev does.
-void PointLink(const std::string& link, const std::string& target) {
-    const std::string temporary = link + ".new";
-    std::filesystem::remove(temporary);
-    std::filesystem::create_symlink(target, temporary);
-    std::filesystem::rename(temporary, link);
-}
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 // The main frame in GPS mode on a receiver behind a link, with fakes for what it starts and shows.
 // The frame's timers and its watch run whenever the test runs the event loop.
 struct PortFrameRig {
     PortFrameRig() {
         store.write(keys::DigitalClockEnabled, 0);
         runtime.useNetworkTime = 0;
-        PointLink(link, pty->slavePath());
+        test::pointLink(link, pty->slavePath());
         frame = std::make_unique<CMainFrame>(MainFrameServices{
             store, runtime, gps, flags, clock, reader, starter, messages, help, &port});
     }
@@ -206,10 +191,10 @@ TEST(MainFramePortTest, UnpluggedTheWatchGoesWithoutABusyLoopAndPluggedBackReadi
 
     // Three seconds unplugged: the loop wakes for its timers (and one quiet reopen attempt a
     // second), not for a dead descriptor.
-    const double cpuBefore = CpuSeconds();
+    const double cpuBefore = test::processCpuSeconds();
     const int attemptsBefore = rig.port.reopenAttempts();
     const int wakeUps = rig.RunFor(3s);
-    const double cpu = CpuSeconds() - cpuBefore;
+    const double cpu = test::processCpuSeconds() - cpuBefore;
     std::printf("unplugged for 3 s: %d event-loop wake-ups, %.3f s of CPU, %d reopen attempts\n",
                 wakeUps, cpu, rig.port.reopenAttempts() - attemptsBefore);
     EXPECT_LT(wakeUps, 600);  // a spinning loop wakes hundreds of thousands of times
@@ -221,7 +206,7 @@ TEST(MainFramePortTest, UnpluggedTheWatchGoesWithoutABusyLoopAndPluggedBackReadi
     // Plugged back: a new device behind the same link, found within about a second, watched and
     // read as bytes arrive again.
     rig.pty = std::make_unique<test::PtyPair>();
-    PointLink(rig.link, rig.pty->slavePath());
+    test::pointLink(rig.link, rig.pty->slavePath());
     ASSERT_GE(rig.RunUntil([&] { return rig.Watched(); }, 3s), 0) << "not watched again";
     EXPECT_GT(rig.port.openGeneration(), generation);
     const std::optional<std::vector<double>> delays = rig.ParseDelays(6);

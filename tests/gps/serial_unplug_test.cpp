@@ -2,7 +2,6 @@
 // udev gives USB receivers), with the reader polled every 50 ms against the real clock.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -15,6 +14,7 @@
 #include "gps/serial_port.h"
 #include "platform/fake_message_service.h"
 #include "platform/system_clock.h"
+#include "support/cpu_time.h"
 #include "support/pty_pair.h"
 #include "support/test_dirs.h"
 
@@ -26,21 +26,6 @@ using Clock = std::chrono::steady_clock;
 
 const std::string kSentence =
     "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
-
-// Points the link at a device in one step, as udev does.
-void pointLink(const std::string& link, const std::string& target) {
-    const std::string temporary = link + ".new";
-    std::filesystem::remove(temporary);
-    std::filesystem::create_symlink(target, temporary);
-    std::filesystem::rename(temporary, link);
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 class Receiver {
   public:
@@ -82,7 +67,7 @@ TEST(SerialUnplugTest, StaleWithinThreeSecondsThenReceivingAgainWhenPluggedBack)
     test::TempDir dir;
     const std::string link = dir.file("gps0");
     auto pty = std::make_unique<test::PtyPair>();
-    pointLink(link, pty->slavePath());
+    test::pointLink(link, pty->slavePath());
 
     FakeMessageService messages;
     SerialPort port(messages);
@@ -98,7 +83,7 @@ TEST(SerialUnplugTest, StaleWithinThreeSecondsThenReceivingAgainWhenPluggedBack)
     pty.reset();
     std::filesystem::remove(link);
     const int attemptsBefore = port.reopenAttempts();
-    const double cpuBefore = cpuSeconds();
+    const double cpuBefore = test::processCpuSeconds();
     const auto staleAfter = receiver.tickUntil([&] { return gps.stale == 1; }, 10s, nullptr);
     ASSERT_TRUE(staleAfter);
     // The watchdog fires on the third change of the local second: under 3 s, plus a tick or two
@@ -115,7 +100,7 @@ TEST(SerialUnplugTest, StaleWithinThreeSecondsThenReceivingAgainWhenPluggedBack)
     const int attempts = port.reopenAttempts() - attemptsBefore;
     EXPECT_GE(attempts, static_cast<int>(unpluggedSeconds) - 2);
     EXPECT_LE(attempts, static_cast<int>(unpluggedSeconds) + 1);
-    const double cpu = cpuSeconds() - cpuBefore;
+    const double cpu = test::processCpuSeconds() - cpuBefore;
     std::printf("unplugged: stale after %.2f s; %d reopen attempts and %.3f s of CPU in %.2f s\n",
                 std::chrono::duration<double>(*staleAfter).count(), attempts, cpu,
                 unpluggedSeconds);
@@ -125,7 +110,7 @@ TEST(SerialUnplugTest, StaleWithinThreeSecondsThenReceivingAgainWhenPluggedBack)
 
     // Plugged back in: a new device behind the same link.
     pty = std::make_unique<test::PtyPair>();
-    pointLink(link, pty->slavePath());
+    test::pointLink(link, pty->slavePath());
     const auto back = receiver.tickUntil([&] { return gps.stale == 0 && gps.sentenceCount >= 2; },
                                          10s, pty.get());
     ASSERT_TRUE(back) << "no sentence came through after plugging back";

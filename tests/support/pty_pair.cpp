@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include <algorithm>
+#include <filesystem>
 #include <stdexcept>
 #include <thread>
 
@@ -80,6 +81,13 @@ void PtyPair::closeMaster() {
         ::close(master_);
         master_ = -1;
     }
+}
+
+void pointLink(const std::string& link, const std::string& target) {
+    const std::string temporary = link + ".new";
+    std::filesystem::remove(temporary);
+    std::filesystem::create_symlink(target, temporary);
+    std::filesystem::rename(temporary, link);
 }
 
 }  // namespace horalux::test

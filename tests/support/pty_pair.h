@@ -32,4 +32,7 @@ class PtyPair {
     std::string slavePath_;
 };
 
+// Points the link at a device in one step, as udev does for a receiver plugged in again.
+void pointLink(const std::string& link, const std::string& target);
+
 }  // namespace horalux::test
