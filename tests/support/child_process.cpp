@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -89,19 +90,8 @@ std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout) {
     if (status_ || pid_ <= 0) {
         return status_;
     }
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        int status = 0;
-        const pid_t r = ::waitpid(pid_, &status, WNOHANG);
-        if (r == pid_) {
-            status_ = status;
-            return status_;
-        }
-        if (r < 0 || std::chrono::steady_clock::now() >= deadline) {
-            return std::nullopt;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    status_ = waitForExit(pid_, std::chrono::steady_clock::now() + timeout);
+    return status_;
 }
 
 int ChildProcess::stop(int sig, std::chrono::milliseconds grace) {
@@ -109,13 +99,33 @@ int ChildProcess::stop(int sig, std::chrono::milliseconds grace) {
         return -1;
     }
     if (!status_) {
-        ::kill(pid_, sig);
-        if (!wait(grace)) {
-            ::kill(pid_, SIGKILL);
-            wait(std::chrono::seconds(5));
-        }
+        status_ = stopProcess(pid_, sig, grace);
     }
     return status_.value_or(-1);
+}
+
+std::optional<int> waitForExit(pid_t pid, std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        int status = 0;
+        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == pid) {
+            return status;
+        }
+        if ((r < 0 && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+std::optional<int> stopProcess(pid_t pid, int sig, std::chrono::milliseconds grace) {
+    using Clock = std::chrono::steady_clock;
+    ::kill(pid, sig);
+    if (auto status = waitForExit(pid, Clock::now() + grace)) {
+        return status;
+    }
+    ::kill(pid, SIGKILL);
+    return waitForExit(pid, Clock::now() + std::chrono::seconds(5));
 }
 
 bool waitForPath(const std::string& path, std::chrono::milliseconds timeout) {

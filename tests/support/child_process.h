@@ -35,6 +35,14 @@ class ChildProcess {
     std::optional<int> status_;
 };
 
+// Waits until deadline for pid (a child of this process) to end: its wait status, or nothing
+// when it still runs or cannot be waited for.
+std::optional<int> waitForExit(pid_t pid, std::chrono::steady_clock::time_point deadline);
+
+// Sends sig to pid and waits up to grace for it to end; then SIGKILL and up to 5 s more. The wait
+// status, or nothing when it could not be reaped.
+std::optional<int> stopProcess(pid_t pid, int sig, std::chrono::milliseconds grace);
+
 // Waits up to timeout for a path to exist (a link or device a helper creates).
 bool waitForPath(const std::string& path, std::chrono::milliseconds timeout);
 

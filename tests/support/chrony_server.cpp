@@ -18,6 +18,7 @@
 #include <regex>
 #include <thread>
 
+#include "support/child_process.h"
 #include "support/command_runner.h"
 #include "support/testdata.h"
 
@@ -54,20 +55,6 @@ uint16_t freeUdpPort() {
     }
     ::close(fd);
     return port;
-}
-
-std::optional<int> waitUntil(pid_t pid, Clock::time_point deadline) {
-    for (;;) {
-        int status = 0;
-        const pid_t r = ::waitpid(pid, &status, WNOHANG);
-        if (r == pid) {
-            return status;
-        }
-        if ((r < 0 && errno != EINTR) || Clock::now() >= deadline) {
-            return std::nullopt;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
 }
 
 }  // namespace
@@ -207,11 +194,7 @@ bool ChronyServer::answers() {
 
 void ChronyServer::stop() {
     if (pid_ > 0) {
-        ::kill(pid_, SIGTERM);
-        if (!waitUntil(pid_, Clock::now() + std::chrono::seconds(5))) {
-            ::kill(pid_, SIGKILL);
-            waitUntil(pid_, Clock::now() + std::chrono::seconds(5));
-        }
+        stopProcess(pid_, SIGTERM, std::chrono::seconds(5));
         pid_ = -1;
     }
     dir_.reset();

@@ -12,32 +12,14 @@
 #include <filesystem>
 #include <thread>
 
+#include "support/child_process.h"
+
 extern char** environ;
 
 namespace horalux::test {
 
 namespace {
-
 using Clock = std::chrono::steady_clock;
-
-// Waits for pid until deadline; its wait status, or nothing.
-std::optional<int> waitUntil(pid_t pid, Clock::time_point deadline) {
-    for (;;) {
-        int status = 0;
-        const pid_t r = ::waitpid(pid, &status, WNOHANG);
-        if (r == pid) {
-            return status;
-        }
-        if (r < 0 && errno != EINTR) {
-            return std::nullopt;
-        }
-        if (Clock::now() >= deadline) {
-            return std::nullopt;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
 }  // namespace
 
 std::optional<std::string> findProgram(const std::string& name) {
@@ -135,12 +117,12 @@ CommandResult runCommand(const std::vector<std::string>& argv, std::chrono::mill
 
     std::optional<int> status;
     if (!result.timedOut) {
-        status = waitUntil(pid, Clock::now() + std::chrono::seconds(5));
+        status = waitForExit(pid, Clock::now() + std::chrono::seconds(5));
     }
     if (!status) {
         result.timedOut = true;
         ::kill(pid, SIGKILL);
-        status = waitUntil(pid, Clock::now() + std::chrono::seconds(5));
+        status = waitForExit(pid, Clock::now() + std::chrono::seconds(5));
     }
     if (status && WIFEXITED(*status)) {
         result.exitCode = WEXITSTATUS(*status);
