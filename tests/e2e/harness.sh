@@ -21,6 +21,15 @@
 #   e2e_last_menu_state            how the menu's entries looked when it last opened
 #   e2e_clock_offset               the virtual clock's offset from the system clock, in ms
 #   e2e_screenshot NAME            the screen into <build>/screenshots/NAME.png
+#   e2e_start_a11y                 a session bus and the accessibility bus; programs started
+#                                  afterwards are readable as a screen reader reads them
+#   e2e_a11y CMD WINDOW ARGS...    tests/e2e/a11y.py (dump, value, center, action, states)
+#   e2e_a11y_wait SECONDS VALUE CMD WINDOW ARGS...
+#                                  waits until e2e_a11y prints VALUE
+#   e2e_open_properties            opens the properties window from the tray menu; its id in
+#                                  E2E_PROPS_WIN
+#   e2e_click_tab CAPTION          selects a tab of the properties window by a click on it
+#   e2e_click WINDOW NAME [ROLE]   clicks an object of a window in its middle
 #   e2e_stop PID                   SIGTERM, bounded wait, SIGKILL
 #
 # Everything started here is stopped by its PID when the script ends. Programs of ours (and
@@ -301,6 +310,62 @@ e2e_tray_menu() {
 
 # The last "menu shown" line: how the entries looked when the menu opened.
 e2e_last_menu_state() { grep -- 'menu shown' "$E2E_APP_LOG" | tail -n 1; }
+
+e2e_start_a11y() {
+    local out
+    out="$(dbus-launch --sh-syntax)" || e2e_fail "dbus-launch failed"
+    eval "$out"
+    e2e_track "$DBUS_SESSION_BUS_PID"
+    export DBUS_SESSION_BUS_ADDRESS
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$E2E_WORK/atspi.log" 2>&1 &
+    e2e_track $!
+    export QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    e2e_wait 10 busctl --user status >/dev/null 2>&1 || true
+}
+
+e2e_a11y() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/a11y.py" "$@"; }
+
+e2e_a11y_prints() {
+    local want="$1"
+    shift
+    [ "$(e2e_a11y "$@" 2>/dev/null)" = "$want" ]
+}
+
+e2e_a11y_wait() {
+    local seconds="$1" want="$2"
+    shift 2
+    e2e_wait "$seconds" e2e_a11y_prints "$want" "$@" ||
+        e2e_fail "$* is \"$(e2e_a11y "$@" 2>&1)\", not \"$want\" after ${seconds}s"
+}
+
+e2e_open_properties() {
+    local attempt
+    for attempt in 1 2 3; do
+        e2e_tray_menu 10 || e2e_fail "the tray menu did not open"
+        xdotool key p
+        if E2E_PROPS_WIN="$(e2e_find_window 5 "Horalux Properties")"; then
+            e2e_wait 10 e2e_a11y dump "Horalux Properties" ||
+                e2e_fail "the properties window is not on the accessibility bus"
+            return 0
+        fi
+        e2e_log "the properties window did not open (attempt $attempt)"
+    done
+    e2e_fail "the properties window did not open"
+}
+
+e2e_click() {
+    local center
+    center="$(e2e_a11y center "$@")" || e2e_fail "cannot find $* to click"
+    # shellcheck disable=SC2086
+    xdotool mousemove $center click 1
+}
+
+e2e_click_tab() {
+    e2e_click "Horalux Properties" "$1" "page tab"
+    e2e_wait 5 e2e_a11y states "Horalux Properties" "$1" "page tab" ||
+        e2e_fail "no tab \"$1\""
+    sleep 0.3  # the page paints
+}
 
 e2e_screenshot() {
     import -window root "$E2E_SHOTS/$1.png"

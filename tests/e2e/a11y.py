@@ -1,0 +1,121 @@
+#!/usr/bin/python3
+"""Reads a running Horalux window the way a screen reader does (AT-SPI), for the end-to-end tests.
+
+    a11y.py dump WINDOW                 every object: role, name, value, description, states
+    a11y.py value WINDOW NAME [ROLE]    the value of the first showing object so named: an edit's
+                                        or a static text's text, else its name
+    a11y.py center WINDOW NAME [ROLE]   "X Y" on the screen of that object's middle
+    a11y.py action WINDOW NAME [ROLE]   runs its first action (press a button, check a box)
+    a11y.py states WINDOW NAME [ROLE]   its states, one word each ("enabled checked focused ...")
+
+WINDOW is the window's title; NAME an object's accessible name (an edit's is its label's text);
+ROLE narrows the match ("push button", "radio button", "check box", "text", "page tab", ...).
+Objects of hidden pages are skipped (they are not "showing"). Exits 1 with a message when the
+program, the window or the object is not there. Needs the session bus and the accessibility bus
+that harness.sh starts (e2e_start_a11y) and the program run with QT_LINUX_ACCESSIBILITY_ALWAYS_ON.
+"""
+
+import sys
+
+import pyatspi
+
+
+def fail(message):
+    print(f"a11y: {message}", file=sys.stderr)
+    sys.exit(1)
+
+
+def application():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for index in range(desktop.childCount):
+        app = desktop.getChildAtIndex(index)
+        if app is not None and app.name in ("Horalux", "horalux"):
+            return app
+    fail("the program is not on the accessibility bus")
+
+
+def window(title):
+    app = application()
+    for index in range(app.childCount):
+        win = app.getChildAtIndex(index)
+        if win is not None and win.name == title:
+            return win
+    fail(f"no window titled {title!r}")
+
+
+def walk(node, depth=0):
+    yield node, depth
+    for index in range(node.childCount):
+        child = node.getChildAtIndex(index)
+        if child is not None:
+            yield from walk(child, depth + 1)
+
+
+def showing(node):
+    return node.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def value(node):
+    try:
+        text = node.queryText()
+        return text.getText(0, -1)
+    except NotImplementedError:
+        pass
+    try:
+        return str(node.queryValue().currentValue)
+    except NotImplementedError:
+        return node.name
+
+
+def state_words(node):
+    words = []
+    state = node.getState()
+    for name, st in (
+        ("enabled", pyatspi.STATE_ENABLED),
+        ("checked", pyatspi.STATE_CHECKED),
+        ("focused", pyatspi.STATE_FOCUSED),
+        ("selected", pyatspi.STATE_SELECTED),
+        ("editable", pyatspi.STATE_EDITABLE),
+    ):
+        if state.contains(st):
+            words.append(name)
+    return words
+
+
+def find(title, name, role=None):
+    for node, _ in walk(window(title)):
+        if node.name == name and showing(node) and (role is None or node.getRoleName() == role):
+            return node
+    fail(f"nothing named {name!r}" + (f" ({role})" if role else "") + f" in {title!r}")
+
+
+def main(argv):
+    if len(argv) < 3:
+        fail(__doc__)
+    command, title = argv[1], argv[2]
+    if command == "dump":
+        for node, depth in walk(window(title)):
+            if not showing(node):
+                continue
+            text = value(node) if node.getRoleName() in ("text", "label") else ""
+            print("  " * depth + " | ".join(
+                [node.getRoleName(), node.name, text, node.description, " ".join(state_words(node))]))
+        return
+    if len(argv) < 4:
+        fail(__doc__)
+    node = find(title, argv[3], argv[4] if len(argv) > 4 else None)
+    if command == "value":
+        print(value(node))
+    elif command == "center":
+        box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        print(f"{box.x + box.width // 2} {box.y + box.height // 2}")
+    elif command == "action":
+        node.queryAction().doAction(0)
+    elif command == "states":
+        print(" ".join(state_words(node)))
+    else:
+        fail(f"unknown command {command!r}")
+
+
+if __name__ == "__main__":
+    main(sys.argv)
