@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/time_server_list.h"
+#include "pages/property_pages.h"
 #include "platform/linux_time_capability.h"
 #include "ui/first_run_dialog.h"
 
@@ -72,8 +73,14 @@ bool CHoraluxApp::CreateMainFrame() {
     starter_ = std::make_unique<UpdateStarter>(
         runtime_, [this] { return TimeServerList(*store_).chooseServer(); },
         [this] { worker_->StartSync(); });
-    frame_ = std::make_unique<CMainFrame>(MainFrameServices{
-        *store_, runtime_, gps_, flags_, *clock_, reader_, *starter_, messages_, help_, &serial_});
+    const auto addPages = [this](CHoraluxPropertySheet& sheet) {
+        AddPropertyPages(sheet, PageServices{*store_, runtime_, gps_, flags_, *clock_, *starter_,
+                                             serial_, messages_, urls_});
+    };
+    frame_ = std::make_unique<CMainFrame>(
+        MainFrameServices{*store_, runtime_, gps_, flags_, *clock_, reader_, *starter_, messages_,
+                          help_, &serial_},
+        addPages);
     QObject::connect(&instance_, &SingleInstance::messageReceived, frame_.get(),
                      &CMainFrame::OnMessage);
     QObject::connect(frame_.get(), &CMainFrame::closed, qApp, &QCoreApplication::quit,

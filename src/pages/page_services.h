@@ -1,0 +1,31 @@
+#pragma once
+
+namespace horalux {
+
+class SettingsStore;
+class RuntimeSettings;
+class GpsState;
+struct SyncFlags;
+class SystemClock;
+class UpdateStarter;
+class SerialPort;
+class MessageService;
+class UrlOpener;
+
+// What the property pages work with: the program's one instance of each.
+struct PageServices {
+    SettingsStore& store;
+    RuntimeSettings& runtime;
+    GpsState& gps;
+    SyncFlags& flags;
+    const SystemClock& clock;
+    // "Update PC Clock Now": chooses the server, makes it the current one, starts the worker.
+    UpdateStarter& starter;
+    // The receiver's port, reopened by "Apply Comm Settings" and the choice of reference; the
+    // main frame's watch on it follows at its next tick.
+    SerialPort& serial;
+    MessageService& messages;
+    UrlOpener& urls;
+};
+
+}  // namespace horalux
