@@ -3,10 +3,13 @@
 #include <locale.h>
 #include <stdlib.h>
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
+#include <system_error>
 
 namespace horalux {
 
@@ -73,7 +76,7 @@ double toDegrees(const char* field, size_t degreeDigits) {
 
 }  // namespace
 
-NmeaParser::NmeaParser(GpsState& gps) : gps_(gps) {}
+NmeaParser::NmeaParser(GpsState& gps, SkyView* sky) : gps_(gps), sky_(sky) {}
 
 int NmeaParser::GetField(const char* data, char* out, int fieldNumber) {
     const char* p = data;
@@ -139,26 +142,36 @@ void storeLongitude(GpsState& gps, const char* data, int first) {
 }  // namespace
 
 void NmeaParser::Dispatch(const char* address, const char* data) {
+    const char* type = std::strlen(address) >= 3 ? address + 2 : "";
+    bool gsa = false;
+    bool newGsaRun = false;
+    bool gsv = false;
     {
         std::lock_guard lock(gps_.publishMutex());
-        bool gsa = false;
-        if (std::strlen(address) >= 3) {
-            const char* type = address + 2;
-            if (std::strcmp(type, "GGA") == 0) {
-                DecodeGga(data);
-            } else if (std::strcmp(type, "GSA") == 0) {
-                DecodeGsa(data);
-                gsa = true;
-            } else if (std::strcmp(type, "GSV") == 0) {
-                DecodeGsv(data);
-            } else if (std::strcmp(type, "RMC") == 0) {
-                DecodeRmc(data);
-            } else if (std::strcmp(type, "ZDA") == 0) {
-                DecodeZda(data);
-            }
+        if (std::strcmp(type, "GGA") == 0) {
+            DecodeGga(data);
+        } else if (std::strcmp(type, "GSA") == 0) {
+            newGsaRun = GsaStartsNewRun();
+            DecodeGsa(data);
+            gsa = true;
+        } else if (std::strcmp(type, "GSV") == 0) {
+            DecodeGsv(data);
+            gsv = true;
+        } else if (std::strcmp(type, "RMC") == 0) {
+            DecodeRmc(data);
+        } else if (std::strcmp(type, "ZDA") == 0) {
+            DecodeZda(data);
         }
         // Any other sentence ends a run of GSA sentences.
         gsaRunOpen_ = gsa;
+    }
+    if (sky_ != nullptr && (gsa || gsv)) {
+        const char talker[3] = {address[0], address[1], '\0'};
+        if (gsa) {
+            NoteGsaInView(talker, data, newGsaRun);
+        } else {
+            NoteGsvInView(talker, data);
+        }
     }
     gps_.idleSeconds = 0;
     gps_.stale = 0;
@@ -184,8 +197,7 @@ void NmeaParser::DecodeGga(const char* data) {
 
 void NmeaParser::DecodeGsa(const char* data) {
     char field[kFieldSize];
-    // A new run after any other sentence, or when the record was reset since the last GSA.
-    if (!gsaRunOpen_ || gps_.satellitesUsed != runCount_) {
+    if (GsaStartsNewRun()) {
         runCount_ = 0;
         gps_.usedInFix.fill(0);
     }
@@ -211,6 +223,98 @@ void NmeaParser::DecodeGsa(const char* data) {
     }
     gps_.satellitesUsed = static_cast<uint16_t>(runCount_);
     gsaRunOpen_ = true;
+}
+
+// A new run after any other sentence, or when the record was reset since the last GSA.
+bool NmeaParser::GsaStartsNewRun() const {
+    return !gsaRunOpen_ || gps_.satellitesUsed != runCount_;
+}
+
+void NmeaParser::NoteGsaInView(const char* talker, const char* data, bool newRun) {
+    if (newRun) {
+        sky_->BeginGsaRun();
+    }
+    char field[kFieldSize];
+    // The system id says whose numbers these are; without one the talker does, unless it is the
+    // combined GN, whose numbers the view then matches as sent.
+    GetField(data, field, 17);
+    std::optional<GnssSource> source =
+        field[0] != '\0' ? SourceOfSystemId(toInt(field)) : std::nullopt;
+    if (!source) {
+        source = SourceOfTalker(talker);
+    }
+    for (int i = 2; i <= 13; ++i) {
+        GetField(data, field, i);
+        const int number = toInt(field);
+        if (source && *source != GnssSource::Combined) {
+            sky_->MarkUsed(*source, number);
+        } else {
+            sky_->MarkUsedNumber(number);
+        }
+    }
+}
+
+void NmeaParser::NoteGsvInView(const char* talker, const char* data) {
+    char field[kFieldSize];
+    // Message count, message number and satellites in view, four fields per satellite (as many
+    // satellites as the sentence has fields for, at most four), then from NMEA 4.10 on the
+    // signal id, and in some receivers' own GSV (PQGSV) a system id after it.
+    const size_t length = std::strlen(data);
+    const int fields = 1 + static_cast<int>(std::count(data, data + length, ','));
+    const int rest = fields - 3;
+    if (rest < 0) {
+        return;
+    }
+    GsvMessage message;
+    message.satelliteCount = std::min(4, rest / 4);
+    const int extra = 3 + 4 * message.satelliteCount;
+
+    std::optional<GnssSource> source;
+    if (rest > 4 * message.satelliteCount) {
+        GetField(data, field, extra);
+        if (field[0] != '\0') {
+            // One hexadecimal digit; anything else makes the sentence unreadable for the view.
+            const auto [end, error] = std::from_chars(field, field + 1, message.signal, 16);
+            if (error != std::errc() || end != field + 1 || field[1] != '\0') {
+                return;
+            }
+        }
+    }
+    if (rest > 4 * message.satelliteCount + 1) {
+        GetField(data, field, extra + 1);
+        if (field[0] != '\0') {
+            source = SourceOfSystemId(toInt(field));
+        }
+    }
+    if (!source) {
+        source = SourceOfTalker(talker);
+    }
+    if (!source) {
+        return;
+    }
+    message.source = *source;
+
+    GetField(data, field, 0);
+    message.messageCount = toInt(field);
+    GetField(data, field, 1);
+    message.messageNumber = toInt(field);
+    int kept = 0;
+    for (int k = 0; k < message.satelliteCount; ++k) {
+        GetField(data, field, 3 + 4 * k);
+        if (field[0] == '\0') {
+            continue;  // an empty slot (receivers pad their last message so)
+        }
+        GsvMessage::Satellite& s = message.satellites[static_cast<size_t>(kept++)];
+        s.number = toInt(field);
+        GetField(data, field, 4 + 4 * k);
+        s.elevation = toInt(field);
+        GetField(data, field, 5 + 4 * k);
+        s.azimuth = toInt(field);
+        GetField(data, field, 6 + 4 * k);
+        s.snr = toInt(field);
+    }
+    message.satelliteCount = kept;
+    sky_->AddGsvMessage(message);
 }
 
 void NmeaParser::DecodeGsv(const char* data) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gps/gps_state.h"
+#include "gps/sky_view.h"
 
 namespace horalux {
 
@@ -12,11 +13,14 @@ namespace horalux {
 // State: the record holds every result. The parser keeps one piece of state of its own, the run
 // of consecutive GSA sentences being counted: receivers that track several constellations send
 // one GSA per constellation in a row, and the satellites in use are those of the whole run.
+// Given a SkyView, it also hands it every GSV sentence and the satellites of each GSA run, with
+// the constellation they belong to (the record's fields stay as they would be without it).
 //
 // Threads: runs on the user-interface thread. Each sentence is decoded while holding
 // GpsState::publishMutex(), so the clock setter, which reads the time fields through
 // GpsState::timeSnapshot()/utcSecondNow() on its own thread, sees the hour, minute and ZDA date
-// of the same sentence as the second.
+// of the same sentence as the second. The sky view gets its part after the lock is released:
+// only the user-interface thread reads it.
 class NmeaParser {
   public:
     // Size of the field buffer GetField writes: 19 characters and the terminator.
@@ -25,7 +29,12 @@ class NmeaParser {
     // satellitesUsed; real receivers list well under 100).
     static constexpr int kMaxRunSatellites = 128;
 
-    explicit NmeaParser(GpsState& gps);
+    // Given a sky view (which must outlive the parser), also keeps the view of every
+    // constellation in it.
+    explicit NmeaParser(GpsState& gps, SkyView* sky = nullptr);
+
+    // The sky view given at construction, or null; the reader ages it with its watchdog.
+    SkyView* skyView() const { return sky_; }
 
     // The entry point for every framed sentence: decodes the five known types, then clears the
     // watchdog fields (idleSeconds = 0, stale = 0) whatever the type.
@@ -47,7 +56,12 @@ class NmeaParser {
     void DecodeZda(const char* data);
 
   private:
+    bool GsaStartsNewRun() const;
+    void NoteGsaInView(const char* talker, const char* data, bool newRun);
+    void NoteGsvInView(const char* talker, const char* data);
+
     GpsState& gps_;
+    SkyView* sky_ = nullptr;
 
     // The run of consecutive GSA sentences: open while the last sentence was a GSA; the
     // distinct satellites counted so far (system id << 16 | PRN).

@@ -16,13 +16,21 @@ NmeaReader::NmeaReader(GpsState& gps, NmeaParser& parser, const SystemClock& clo
 
 void NmeaReader::Poll() {
     // 1. Watchdog: count changes of the local clock's second since the last dispatched sentence.
+    // The sky view ages on the same count and is cleared with the record.
     const uint16_t second = clock_.localNow().second;
     if (second != lastLocalSecond_) {
         lastLocalSecond_ = second;
+        SkyView* sky = parser_.skyView();
+        if (sky != nullptr) {
+            sky->SecondPassed();
+        }
         ++gps_.idleSeconds;
         if (gps_.idleSeconds >= 3) {
             if (gps_.stale == 0) {
                 gps_.Reset();
+                if (sky != nullptr) {
+                    sky->Clear();
+                }
             }
             gps_.idleSeconds = 3;
             gps_.stale = 1;

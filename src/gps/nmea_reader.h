@@ -11,7 +11,8 @@ namespace horalux {
 
 // Polls the serial port without blocking, frames the byte stream into NMEA sentences, verifies
 // their checksums and hands each one to NmeaParser; runs the idle watchdog that resets GpsState
-// when the receiver falls silent. The framing state lives in gps.readerState
+// when the receiver falls silent, and ages the parser's SkyView (if it has one) on the same
+// count of second changes, clearing it with the record. The framing state lives in gps.readerState
 // (1 hunt, 2 address, 3 data, 4 first checksum digit, 5 second checksum digit).
 class NmeaReader {
   public:
@@ -23,8 +24,8 @@ class NmeaReader {
 
     NmeaReader(GpsState& gps, NmeaParser& parser, const SystemClock& clock);
 
-    // Called every 50 ms: watchdog on the local clock's second, then drains gps.portHandle (if
-    // any) and feeds what arrived through the framing state machine.
+    // Called every 50 ms: watchdog on the local clock's second (and the sky view's ageing), then
+    // drains gps.portHandle (if any) and feeds what arrived through the framing state machine.
     void Poll();
 
     // The framing state machine alone (no watchdog, no port): used by Poll, horalux-diag and the

@@ -4,21 +4,27 @@
 // value no sentence answers to), bit 2 whether the bytes arrive through Poll from a port (with
 // the watchdog running on a fake clock) or straight through Feed, and the rest of it how large
 // the pieces are, so that sentences are split at every kind of place. After every piece the
-// record must still hold together; a broken invariant aborts.
+// record and the sky view must still hold together; a broken invariant aborts.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "gps/fake_serial_input.h"
 #include "gps/nmea_parser.h"
 #include "gps/nmea_reader.h"
+#include "gps/sky_view.h"
 #include "platform/fake_system_clock.h"
 
 namespace {
 
 using horalux::GpsState;
 using horalux::NmeaParser;
+using horalux::SkySatellite;
+using horalux::SkyView;
 
 void check(bool ok, const char* what) {
     if (!ok) {
@@ -58,6 +64,24 @@ void checkRecord(const GpsState& gps, size_t bytesFed, int16_t timeSource) {
     }
 }
 
+// Each satellite once (its label tells it), in system order, with a label of its system's
+// letter and a number of at most three digits; the displays' choices within their bounds.
+void checkView(const SkyView& sky) {
+    const std::vector<SkySatellite> all = sky.Satellites();
+    std::set<std::string> labels;
+    for (size_t i = 0; i < all.size(); ++i) {
+        const SkySatellite& s = all[i];
+        const std::string label = s.Label();
+        check(label.size() >= 3 && label.size() <= 4 &&
+                  label[0] == horalux::GnssSystemLetter(s.system),
+              "label: the system's letter and two or three digits");
+        check(labels.insert(label).second, "each satellite once");
+        check(i == 0 || all[i - 1].system <= s.system, "satellites in system order");
+    }
+    check(horalux::SelectForPlot(all).size() <= horalux::kSkyPlotSlots, "plot slots bounded");
+    check(horalux::OrderForGraph(all).size() <= horalux::kSignalGraphBars, "graph bars bounded");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -73,7 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     GpsState gps;
     gps.timeSource = timeSource;
-    NmeaParser parser(gps);
+    SkyView sky;
+    NmeaParser parser(gps, &sky);
     horalux::FakeSystemClock clock;
     horalux::NmeaReader reader(gps, parser, clock);
     horalux::FakeSerialInput port;
@@ -94,6 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fed += n;
         // sentenceCount restarts at a watchdog reset, so it is bounded by all bytes fed.
         checkRecord(gps, fed, timeSource);
+        checkView(sky);
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 // parser), compared with the reference values of expected.tsv beside the captures.
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -257,6 +259,66 @@ TEST(NmeaCaptures, EverySentenceOfACaptureGivesOneLineEndingInTheFinalRecord) {
     EXPECT_EQ(runDiag({"-"}, file).out, last.out);
 }
 
+// horalux-diag nmea --every's output for each capture as the program printed it before it had
+// a "sky" field (the first 16 hex digits of its SHA-256): with that field taken out, every line
+// is as it was, byte for byte. A deliberate change of an existing field renews the digests.
+// clang-format off
+const std::pair<const char*, const char*> kLinesBeforeTheSkyField[] = {
+    {"ac12.log", "a276239e34eb7653"},
+    {"april6_2019.log", "f6c1fda8faa0a06d"},
+    {"beidou-gb.log", "50539f12f92522ee"},
+    {"bu353-glonass.log", "b8ccf0578e977f56"},
+    {"bu353s4.log", "b71622265452d2ce"},
+    {"firefly-II.log", "1526baf30a696eb6"},
+    {"garmin25lp.log", "8ed3aac699ee4ace"},
+    {"garmin48.log", "ea19223d053187d1"},
+    {"gp-320fw-2019-04-07-coldboot.log", "2c97479819e6da06"},
+    {"holux-gm-210.log", "fb651562112de1ac"},
+    {"iTrek.log", "67ed4ce24f598677"},
+    {"isync.log", "a74d43cff1ea174c"},
+    {"mt3339.log", "dc2b4839c8474f08"},
+    {"mtk-3301.log", "fe37c9441ef41721"},
+    {"nl2008u.log", "cd4113d0afca3534"},
+    {"quectel-eg25-g-2.log", "5d2a413416e5f856"},
+    {"skytraq-PX1172RH_DS.log", "00b0e5b4e5dac60d"},
+    {"sl869.log", "aee2a1fcf2aa6e9b"},
+    {"telit-pls83-w.log", "accf8985f39c61e4"},
+    {"tn200.log", "235df9c6ea5079e7"},
+    {"triton400.log", "8cf6747fe51a1a3f"},
+    {"ublox-f9p-hpnmea.log", "ec5d55953e7d1244"},
+    {"ublox-lea-4h.log", "6ea1c75fab4307df"},
+};
+// clang-format on
+
+std::string withoutSky(std::string out) {
+    const std::string sky = ",\"sky\":[";
+    for (size_t at = out.find(sky); at != std::string::npos; at = out.find(sky, at)) {
+        out.erase(at, out.find(']', at) + 1 - at);  // its objects hold no ']'
+    }
+    return out;
+}
+
+TEST(NmeaCaptures, EveryLineIsAsBeforeTheSkyFieldWithTheSkyOfEveryConstellationAdded) {
+    HORALUX_REQUIRE_CAPTURES();
+    const auto dir = *test::captureDir();
+    std::map<std::string, std::string> digests(std::begin(kLinesBeforeTheSkyField),
+                                               std::end(kLinesBeforeTheSkyField));
+    for (const auto& path : test::captureFiles()) {
+        SCOPED_TRACE(path.filename().string());
+        ASSERT_TRUE(digests.count(path.filename().string()));
+        const RunResult run = runDiag({"--every", path.string()});
+        ASSERT_EQ(run.exitCode, 0);
+        const QByteArray sha = QCryptographicHash::hash(
+            QByteArray::fromStdString(withoutSky(run.out)), QCryptographicHash::Sha256);
+        EXPECT_EQ(sha.toHex().left(16).toStdString(), digests[path.filename().string()]);
+    }
+
+    // The final record's sky holds every constellation of the last groups.
+    EXPECT_EQ(
+        parseObject(runDiag({(dir / "telit-pls83-w.log").string()}).out)["sky"].toArray().size(),
+        38);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The command line (no captures needed)
 
@@ -288,6 +350,18 @@ TEST(NmeaDiagCommand, PrintsTheWholeRecordWithSatellitesInView) {
     EXPECT_EQ(
         sats[1].toObject(),
         (QJsonObject{{"prn", 32}, {"azimuth", 21}, {"elevation", 11}, {"used", 0}, {"snr", 31}}));
+    EXPECT_EQ(gps["sky"].toArray(), (QJsonArray{QJsonObject{{"system", "GPS"},
+                                                            {"prn", 7},
+                                                            {"elevation", 10},
+                                                            {"azimuth", 20},
+                                                            {"snr", 30},
+                                                            {"used", 0}},
+                                                QJsonObject{{"system", "SBAS"},
+                                                            {"prn", 120},
+                                                            {"elevation", 11},
+                                                            {"azimuth", 21},
+                                                            {"snr", 31},
+                                                            {"used", 0}}}));
     for (const char* key : {"satellitesUsed", "longitude", "utcMinute", "utcSecond"}) {
         EXPECT_TRUE(gps.contains(key)) << key;
     }

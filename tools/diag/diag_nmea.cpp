@@ -1,7 +1,8 @@
 // horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]
 // Runs bytes from FILE (or standard input) through the program's own sentence reader and parser
 // (no watchdog, no pacing) and prints the resulting GPS record as JSON: once at the end, or with
-// --every once per dispatched sentence (one line each, flushed, so a pipe shows it live).
+// --every once per dispatched sentence (one line each, flushed, so a pipe shows it live). The
+// last field, "sky", is the sky view of every constellation; with no clock nothing ages out.
 #include <fcntl.h>
 #include <unistd.h>
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "gps/gps_state.h"
 #include "gps/nmea_parser.h"
 #include "gps/nmea_reader.h"
+#include "gps/sky_view.h"
 #include "platform/system_clock.h"
 
 namespace horalux::diag {
@@ -60,9 +62,9 @@ void appendDouble(std::string& out, const char* name, double value) {
     out += ',';
 }
 
-// The record as one JSON line; `sentence` (the address of the sentence just dispatched) is
-// given only with --every.
-std::string toJson(const GpsState& gps, const std::string* sentence = nullptr) {
+// The record and the sky view as one JSON line; `sentence` (the address of the sentence just
+// dispatched) is given only with --every.
+std::string toJson(const GpsState& gps, const SkyView& sky, const std::string* sentence = nullptr) {
     std::string out = "{";
     if (sentence != nullptr) {
         out += "\"sentence\":\"";
@@ -102,6 +104,19 @@ std::string toJson(const GpsState& gps, const std::string* sentence = nullptr) {
         out += "{\"prn\":" + std::to_string(s.prn) + ",\"azimuth\":" + std::to_string(s.azimuth) +
                ",\"elevation\":" + std::to_string(s.elevation) +
                ",\"used\":" + std::to_string(s.used) + ",\"snr\":" + std::to_string(s.snr) + "}";
+    }
+    out += "],\"sky\":[";
+    bool first = true;
+    for (const SkySatellite& s : sky.Satellites()) {
+        if (!first) {
+            out += ',';
+        }
+        first = false;
+        out += std::string("{\"system\":\"") + GnssSystemName(s.system) +
+               "\",\"prn\":" + std::to_string(s.prn) +
+               ",\"elevation\":" + std::to_string(s.elevation) +
+               ",\"azimuth\":" + std::to_string(s.azimuth) + ",\"snr\":" + std::to_string(s.snr) +
+               ",\"used\":" + (s.used ? "1" : "0") + "}";
     }
     out += "]}\n";
     return out;
@@ -164,7 +179,8 @@ int runNmea(const std::vector<std::string>& args) {
 
     GpsState gps;
     gps.timeSource = timeSource;
-    NmeaParser parser(gps);
+    SkyView sky;
+    NmeaParser parser(gps, &sky);
     UnusedClock clock;
     NmeaReader reader(gps, parser, clock);
 
@@ -202,7 +218,7 @@ int runNmea(const std::vector<std::string>& args) {
                 address += static_cast<char>(buffer[i]);
             }
             if (gps.sentenceCount != before) {
-                std::fputs(toJson(gps, &address).c_str(), stdout);
+                std::fputs(toJson(gps, sky, &address).c_str(), stdout);
                 std::fflush(stdout);
             }
         }
@@ -211,7 +227,7 @@ int runNmea(const std::vector<std::string>& args) {
         ::close(fd);
     }
     if (!every) {
-        std::fputs(toJson(gps).c_str(), stdout);
+        std::fputs(toJson(gps, sky).c_str(), stdout);
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
