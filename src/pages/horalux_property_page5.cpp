@@ -17,9 +17,13 @@ QString CHoraluxPropertyPage5::WebTarget() {
 }
 
 QString CHoraluxPropertyPage5::WebText() {
-    QString text = QUrl(WebTarget()).toDisplayString(QUrl::RemoveScheme | QUrl::StripTrailingSlash);
+    // "https://host/" shows as "host".
+    QString text = QUrl(WebTarget()).toDisplayString(QUrl::RemoveScheme);
     if (text.startsWith(QStringLiteral("//"))) {
         text.remove(0, 2);
+    }
+    if (text.endsWith(QLatin1Char('/'))) {
+        text.chop(1);
     }
     return text;
 }

@@ -42,6 +42,7 @@ TEST(AboutPageTest, ArtworkVersionAndTheMakersLinks) {
     // The addresses are the build's own; the page shows the site without its scheme.
     EXPECT_EQ(web->target(), QString::fromUtf8(project::kWebSite));
     EXPECT_FALSE(web->text().startsWith(QStringLiteral("http")));
+    EXPECT_FALSE(web->text().endsWith(QLatin1Char('/')));
     EXPECT_TRUE(QString::fromUtf8(project::kWebSite).contains(web->text()));
     EXPECT_EQ(web->toolTip(), web->target());
     EXPECT_EQ(mail->text(), QString::fromUtf8(project::kMailAddress));
