@@ -47,7 +47,7 @@ class HyperlinkStaticTest : public ::testing::Test {
     HyperlinkStatic* link = nullptr;
 };
 
-TEST_F(HyperlinkStaticTest, AttachedAsAnUnderlinedLinkThatFitsItsText) {
+TEST_F(HyperlinkStaticTest, AnUnderlinedLinkThatFitsItsTextAndFollowsTheMouse) {
     EXPECT_EQ(link->target(), QStringLiteral("Home"));
     EXPECT_EQ(link->toolTip(), QStringLiteral("Home"));
     EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
@@ -56,6 +56,18 @@ TEST_F(HyperlinkStaticTest, AttachedAsAnUnderlinedLinkThatFitsItsText) {
     EXPECT_EQ(link->geometry(), QRect(QPoint(20, 30), text)) << "left-aligned: left edge kept";
     EXPECT_EQ(link->textColour(), QColor(0, 0, 238));
     EXPECT_TRUE(drawnIn(*link, QColor(0, 0, 238)));
+
+    // The mouse in and out switches to the highlight colour and back at once.
+    const QColor highlight = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
+    QEnterEvent enter(QPointF(2, 2), QPointF(22, 32), link->mapToGlobal(QPointF(2, 2)));
+    QApplication::sendEvent(link, &enter);
+    EXPECT_TRUE(link->hovering());
+    EXPECT_EQ(link->textColour(), highlight);
+    EXPECT_TRUE(drawnIn(*link, highlight));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(link, &leave);
+    EXPECT_FALSE(link->hovering());
+    EXPECT_EQ(link->textColour(), QColor(0, 0, 238));
 
     link->SetTarget(QStringLiteral("https://example.org/"));
     EXPECT_EQ(link->toolTip(), QStringLiteral("https://example.org/"));
@@ -68,19 +80,6 @@ TEST_F(HyperlinkStaticTest, AttachedAsAnUnderlinedLinkThatFitsItsText) {
     bare->Attach();
     EXPECT_EQ(bare->text(), QStringLiteral("mailto:a@example.org"));
     EXPECT_GT(bare->width(), 10);
-}
-
-TEST_F(HyperlinkStaticTest, HoverSwitchesToTheHighlightAtOnce) {
-    const QColor highlight = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
-    QEnterEvent enter(QPointF(2, 2), QPointF(22, 32), link->mapToGlobal(QPointF(2, 2)));
-    QApplication::sendEvent(link, &enter);
-    EXPECT_TRUE(link->hovering());
-    EXPECT_EQ(link->textColour(), highlight);
-    EXPECT_TRUE(drawnIn(*link, highlight));
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(link, &leave);
-    EXPECT_FALSE(link->hovering());
-    EXPECT_EQ(link->textColour(), QColor(0, 0, 238));
 }
 
 TEST_F(HyperlinkStaticTest, OpensByMouseKeyboardAndScreenReader) {
