@@ -5,7 +5,8 @@
 # and stores the scheme and both colours; "&Red" from the desktop clock's menu moves the list to
 # "Red" within a second; the About page's web link starts $BROWSER with the target as its one
 # argument and turns to the visited colour. A picture of every tab goes to
-# <build>/screenshots/e2e-properties-*.png.
+# <build>/screenshots/e2e-properties-tab-*.png, the Time page's digits as they were read to
+# e2e-properties-digits-*.png.
 source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/clock_helpers.sh"
 e2e_init info_pages
@@ -54,7 +55,7 @@ shot() { import -window "$E2E_PROPS_WIN" "$E2E_SHOTS/e2e-properties-$1.png"; }
 # margin of 5), as they do in a picture of the clock window.
 declare -A PAGE_CLOCK=()
 page_clock_look() {
-    local x y w h key value file="$E2E_SHOTS/e2e-properties-time-$1.png"
+    local x y w h key value file="$E2E_SHOTS/e2e-properties-digits-$1.png"
     read -r x y w h <<<"$(e2e_a11y extents "$W" "UTC Time" filler)" || return 1
     import -window root -crop "$((w + 6))x$((h + 6))+$((x - 3))+$((y - 3))" +repage "$file" ||
         return 1
