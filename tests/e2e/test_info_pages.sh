@@ -135,8 +135,9 @@ e2e_a11y_wait 3 "Red" value "$W" "Red" "combo box"
 followed=$EPOCHREALTIME
 ms=$(((${followed/./} - ${chosen/./}) / 1000))
 e2e_log "the list showed Red $ms ms after the clock's menu closed"
-# A second, and what reading the window over the accessibility bus takes on a busy machine.
-[ "$ms" -le 2000 ] || e2e_fail "the list took $ms ms to follow the clock's menu"
+# A second, and up to one and a half for reading the window over the accessibility bus on a busy
+# machine (the one-second rule itself is the unit tests').
+[ "$ms" -le 2500 ] || e2e_fail "the list took $ms ms to follow the clock's menu"
 e2e_wait 5 page_clock_is ff0000 300000 red ||
     e2e_fail "the page's digits are not red: $(page_clock_reading)"
 
