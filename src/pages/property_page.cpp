@@ -13,6 +13,7 @@
 #include <QTimerEvent>
 
 #include "pages/dialog_int.h"
+#include "pages/label_fit.h"
 #include "ui/bubble_tip.h"
 #include "ui/dialog_units.h"
 
@@ -34,6 +35,7 @@ void PropertyPage::Create() {
     created_ = true;
     BuildTemplate();
     pendingLabel_ = nullptr;
+    FitLabels();
     OnInitDialog();
 }
 
@@ -67,7 +69,25 @@ QLabel* PropertyPage::Label(const QString& text, DlgRect rect, Qt::Alignment ali
     label->setWordWrap(rect.height > dialogUnitsToPixelsY(8));
     PlaceControl(0, label, rect, false);
     pendingLabel_ = label;
+    labels_.push_back(label);
     return label;
+}
+
+void PropertyPage::FitLabels() {
+    for (QLabel* label : labels_) {
+        if (label->wordWrap() || label->isHidden()) {
+            continue;
+        }
+        std::vector<QRect> others;
+        for (const QWidget* other : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (other != label && !other->isHidden() && !other->isWindow()) {
+                others.push_back(other->geometry());
+            }
+        }
+        label->setGeometry(FitLabel(label->geometry(), label->sizeHint().width(),
+                                    (label->alignment() & Qt::AlignRight) != 0, others,
+                                    QRect(QPoint(0, 0), minimumSize())));
+    }
 }
 
 QLineEdit* PropertyPage::Edit(int id, DlgRect rect) {

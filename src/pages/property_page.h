@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "pages/page_services.h"
 
@@ -140,6 +141,9 @@ class PropertyPage : public QWidget {
 
   private:
     void PlaceControl(int id, QWidget* control, DlgRect rect, bool takesLabel);
+    // One-line labels whose text is wider than their rectangle (the desktop's font is wider than
+    // the one the templates were made for) widen into the free space beside them.
+    void FitLabels();
 
     PageServices services_;
     BubbleTip& tip_;
@@ -148,6 +152,7 @@ class PropertyPage : public QWidget {
     QPointer<QLabel> pendingLabel_;  // the label waiting for its field
     QButtonGroup* radioGroup_ = nullptr;
     std::map<int, QWidget*> controls_;
+    std::vector<QLabel*> labels_;  // placed by Label(), owned by the page
     struct Timer {
         QBasicTimer timer;
         int periodMs = 0;

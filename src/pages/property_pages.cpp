@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include "pages/horalux_property_page2.h"
+#include "pages/horalux_property_page5.h"
+#include "pages/horalux_property_page9.h"
 #include "pages/property_page.h"
 #include "ui/horalux_property_sheet.h"
 
@@ -12,9 +15,16 @@ void AddPropertyPages(CHoraluxPropertySheet& sheet, const PageServices& services
     [[maybe_unused]] const PageServices& s = services;
 
     // The page objects, in the order they are built.
+    auto* updateInterval = new CHoraluxPropertyPage2(services, tip);
+    auto* about = new CHoraluxPropertyPage5(services, tip);
+    auto* time = new CHoraluxPropertyPage9(services, tip);
 
     // The tabs, in the order they are added; the sheet owns them from here on.
-    const std::vector<PropertyPage*> tabs = {};
+    const std::vector<PropertyPage*> tabs = {
+        time,
+        updateInterval,
+        about,
+    };
     for (PropertyPage* page : tabs) {
         sheet.addPage(page, page->caption());
     }

@@ -1,5 +1,7 @@
 #include "platform/desktop_url_opener.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 
 namespace horalux {
@@ -58,10 +60,43 @@ QStringList DesktopUrlOpener::browserCommand(const QString& command, const QStri
     return parts;
 }
 
+UrlOpenCause DesktopUrlOpener::checkLocalFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return info.dir().exists() ? UrlOpenCause::FileMissing : UrlOpenCause::FolderMissing;
+    }
+    return info.isReadable() ? UrlOpenCause::None : UrlOpenCause::AccessDenied;
+}
+
+UrlOpenCause DesktopUrlOpener::causeOf(StartResult result) {
+    switch (result) {
+        case StartResult::Started:
+            return UrlOpenCause::None;
+        case StartResult::NotFound:
+            return UrlOpenCause::HandlerMissing;
+        case StartResult::AccessDenied:
+            return UrlOpenCause::AccessDenied;
+        case StartResult::BadFormat:
+            return UrlOpenCause::HandlerInvalid;
+        case StartResult::MissingInterpreter:
+            return UrlOpenCause::InterpreterMissing;
+        case StartResult::NoResources:
+            return UrlOpenCause::NoResources;
+    }
+    return UrlOpenCause::HandlerMissing;
+}
+
 UrlOpenResult DesktopUrlOpener::openUrl(const std::string& text) {
     const QUrl url = parseUrl(QString::fromStdString(text));
     if (url.isEmpty()) {
-        return {UrlOpenStatus::InvalidUrl, "not a URL: \"" + text + "\""};
+        return {UrlOpenStatus::InvalidUrl, "not a URL: \"" + text + "\"", UrlOpenCause::NotAUrl};
+    }
+    if (url.isLocalFile()) {
+        const UrlOpenCause cause = checkLocalFile(url.toLocalFile());
+        if (cause != UrlOpenCause::None) {
+            return {UrlOpenStatus::InvalidUrl, "cannot open " + url.toLocalFile().toStdString(),
+                    cause};
+        }
     }
     const QString encoded = QString::fromUtf8(url.toEncoded());
 
@@ -69,15 +104,26 @@ UrlOpenResult DesktopUrlOpener::openUrl(const std::string& text) {
         return {UrlOpenStatus::Opened, "desktop services"};
     }
 
+    // Each handler that fails replaces the cause; the last one tried is reported.
     bool tried = false;
+    UrlOpenCause cause = UrlOpenCause::None;
     std::string failures;
+    const auto failed = [&](const QString& what, StartResult result) {
+        tried = true;
+        cause = causeOf(result);
+        if (!failures.empty()) {
+            failures += "; ";
+        }
+        failures += what.toStdString() + " did not start";
+    };
+
     const QString xdgOpen = launcher_.findExecutable(QStringLiteral("xdg-open"));
     if (!xdgOpen.isEmpty()) {
-        tried = true;
-        if (launcher_.startDetached(xdgOpen, {encoded})) {
+        const StartResult result = launcher_.startDetached(xdgOpen, {encoded});
+        if (result == StartResult::Started) {
             return {UrlOpenStatus::Opened, xdgOpen.toStdString()};
         }
-        failures += xdgOpen.toStdString() + " did not start";
+        failed(xdgOpen, result);
     }
 
     const QStringList browsers =
@@ -87,21 +133,18 @@ UrlOpenResult DesktopUrlOpener::openUrl(const std::string& text) {
         if (parts.isEmpty()) {
             continue;
         }
-        tried = true;
-        const QString program = launcher_.findExecutable(parts.takeFirst());
-        if (!program.isEmpty() && launcher_.startDetached(program, parts)) {
+        const QString program = parts.takeFirst();
+        const StartResult result = launcher_.startDetached(program, parts);
+        if (result == StartResult::Started) {
             return {UrlOpenStatus::Opened, program.toStdString()};
         }
-        if (!failures.empty()) {
-            failures += "; ";
-        }
-        failures += "\"" + command.toStdString() + "\" did not start";
+        failed(QLatin1Char('"') + command + QLatin1Char('"'), result);
     }
 
     if (!tried) {
         return {UrlOpenStatus::NoHandler, "no xdg-open and no $BROWSER"};
     }
-    return {UrlOpenStatus::LaunchFailed, failures};
+    return {UrlOpenStatus::LaunchFailed, failures, cause};
 }
 
 }  // namespace horalux

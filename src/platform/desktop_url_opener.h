@@ -12,7 +12,8 @@ namespace horalux {
 // Opens a URL with the first handler that starts: the desktop's own URL handling, then
 // "xdg-open URL", then each command of $BROWSER in turn (a colon-separated list; "%s" in a
 // command stands for the URL, otherwise the URL is appended). Programs are started detached and
-// never through a shell, so a URL is always one argument.
+// never through a shell, and the URL goes to them percent-encoded (no blanks, no quotes), so it
+// is always one argument. A local file that cannot be read is refused before anything starts.
 class DesktopUrlOpener final : public UrlOpener {
   public:
     DesktopUrlOpener();                                // with the system's launcher
@@ -25,6 +26,10 @@ class DesktopUrlOpener final : public UrlOpener {
     static QUrl parseUrl(const QString& text);
     // The program and arguments of one $BROWSER command for a URL, empty when the command is.
     static QStringList browserCommand(const QString& command, const QString& url);
+    // Why a local file cannot be opened; None when it can be read.
+    static UrlOpenCause checkLocalFile(const QString& path);
+    // The cause a handler that did not start reports.
+    static UrlOpenCause causeOf(StartResult result);
 
   private:
     std::unique_ptr<UrlLauncher> ownLauncher_;

@@ -1,6 +1,7 @@
 #include "platform/url_launcher.h"
 
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
@@ -24,8 +25,44 @@ QString SystemUrlLauncher::findExecutable(const QString& program) {
     return QStandardPaths::findExecutable(program);
 }
 
-bool SystemUrlLauncher::startDetached(const QString& program, const QStringList& arguments) {
-    return QProcess::startDetached(program, arguments);
+StartResult SystemUrlLauncher::startDetached(const QString& program, const QStringList& arguments) {
+    const QString path = findExecutable(program);
+    if (!path.isEmpty() && QProcess::startDetached(path, arguments)) {
+        return StartResult::Started;
+    }
+    return diagnose(program);
+}
+
+StartResult SystemUrlLauncher::diagnose(const QString& program) {
+    const QString path =
+        program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists()) {
+        return StartResult::NotFound;
+    }
+    if (!info.isFile() || !info.isExecutable()) {
+        return StartResult::AccessDenied;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return StartResult::AccessDenied;
+    }
+    const QByteArray head = file.read(256);
+    if (head.startsWith("#!")) {
+        const qsizetype end = head.indexOf('\n');
+        const QByteArray line = head.mid(2, end < 0 ? -1 : end - 2).simplified();
+        const QByteArray interpreter = line.split(' ').value(0);
+        const QFileInfo runner(QString::fromLocal8Bit(interpreter));
+        if (interpreter.isEmpty() || !runner.isFile() || !runner.isExecutable()) {
+            return StartResult::MissingInterpreter;
+        }
+        return StartResult::NoResources;
+    }
+    if (!head.startsWith("\x7f"
+                         "ELF")) {
+        return StartResult::BadFormat;
+    }
+    return StartResult::NoResources;
 }
 
 QString SystemUrlLauncher::environment(const char* name) {

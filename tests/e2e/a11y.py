@@ -5,6 +5,7 @@
     a11y.py value WINDOW NAME [ROLE]    the value of the first showing object so named: an edit's
                                         or a static text's text, else its name
     a11y.py center WINDOW NAME [ROLE]   "X Y" on the screen of that object's middle
+    a11y.py extents WINDOW NAME [ROLE]  "X Y WIDTH HEIGHT" of that object on the screen
     a11y.py action WINDOW NAME [ROLE]   runs its first action (press a button, check a box)
     a11y.py states WINDOW NAME [ROLE]   its states, one word each ("enabled checked focused ...")
 
@@ -76,6 +77,7 @@ def state_words(node):
         ("focused", pyatspi.STATE_FOCUSED),
         ("selected", pyatspi.STATE_SELECTED),
         ("editable", pyatspi.STATE_EDITABLE),
+        ("visited", pyatspi.STATE_VISITED),
     ):
         if state.contains(st):
             words.append(name)
@@ -109,6 +111,9 @@ def main(argv):
     elif command == "center":
         box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         print(f"{box.x + box.width // 2} {box.y + box.height // 2}")
+    elif command == "extents":
+        box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        print(f"{box.x} {box.y} {box.width} {box.height}")
     elif command == "action":
         node.queryAction().doAction(0)
     elif command == "states":

@@ -3,6 +3,8 @@
 # (five starts), then, in GPS mode with a synthetic receiver on a pty, the CPU time it uses over
 # IDLE_SECONDS (default 60) of idling and its resident memory. Not a test: prints the figures.
 #   HORALUX_BUILD_DIR=build bash tests/e2e/figures.sh
+# With PROPERTIES=1 the properties window is open on its first tab ("Time") while it idles, and
+# every tab is opened once (Ctrl+Tab) before the memory is read.
 source "$(dirname "$0")/harness.sh"
 e2e_init figures
 IDLE_SECONDS="${IDLE_SECONDS:-60}"
@@ -34,6 +36,11 @@ done
 echo "start to tray icon (ms), five starts: ${times[*]}"
 
 e2e_wait 30 grep -q 'timeLocked=1' "$E2E_APP_LOG" || e2e_fail "GPS time never locked"
+if [ "${PROPERTIES:-0}" = 1 ]; then
+    e2e_tray_menu 10 || e2e_fail "the tray menu did not open"
+    xdotool key p
+    E2E_PROPS_WIN="$(e2e_find_window 10 "Horalux Properties")" || e2e_fail "no properties window"
+fi
 sleep 5
 ticks() { awk '{ print $14 + $15 }' "/proc/$E2E_APP_PID/stat"; }
 hz=$(getconf CLK_TCK)
@@ -41,7 +48,17 @@ before=$(ticks)
 sleep "$IDLE_SECONDS"
 after=$(ticks)
 echo "CPU time over $IDLE_SECONDS s idle (GPS mode, receiver at 4800 bit/s, clock window" \
-    "$([ "${CLOCK_SHOWN:-1}" = 1 ] && echo shown || echo hidden)):" \
+    "$([ "${CLOCK_SHOWN:-1}" = 1 ] && echo shown || echo hidden)," \
+    "properties window $([ "${PROPERTIES:-0}" = 1 ] && echo 'open on "Time"' || echo closed)):" \
     "$(awk -v t=$((after - before)) -v hz="$hz" -v s="$IDLE_SECONDS" \
         'BEGIN { printf "%.2f s (%.2f %% of one core)", t / hz, 100 * t / hz / s }')"
+if [ "${PROPERTIES:-0}" = 1 ]; then
+    for _ in $(seq 8); do
+        xdotool key ctrl+Tab
+        sleep 0.5
+    done
+    e2e_screenshot figures-properties
+    sleep 2
+    echo "memory after every tab of the properties window was opened once:"
+fi
 grep -E '^(VmRSS|VmHWM)' "/proc/$E2E_APP_PID/status" | tr -s ' \t' ' '
