@@ -1,5 +1,6 @@
 #include "pages/property_page.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -10,11 +11,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTimerEvent>
 
 #include "pages/dialog_int.h"
 #include "ui/bubble_tip.h"
 #include "ui/dialog_units.h"
+#include "ui/sorted_list.h"
 
 namespace horalux {
 
@@ -155,6 +158,52 @@ QComboBox* PropertyPage::DropDownList(int id, DlgRect rect, bool sorted) {
     return box;
 }
 
+namespace {
+
+bool TextFits(const QWidget& control) {
+    if (const auto* label = qobject_cast<const QLabel*>(&control); label && label->wordWrap()) {
+        return label->heightForWidth(label->width()) <= label->height();
+    }
+    if (const auto* button = qobject_cast<const QPushButton*>(&control)) {
+        // A push button's size hint has a minimum width of the style's; what counts is the text
+        // with the style's margin on either side.
+        const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        return button->fontMetrics().horizontalAdvance(button->text()) + 2 * margin <=
+               button->width();
+    }
+    return control.sizeHint().width() <= control.width();
+}
+
+void FitText(QWidget& control) {
+    constexpr int kStretches[] = {93, 87, 80, 75};
+    constexpr int kSmallestPixelSize = 8;
+    QFont font = control.font();
+    for (const int stretch : kStretches) {
+        if (TextFits(control)) {
+            return;
+        }
+        font.setStretch(stretch);
+        control.setFont(font);
+    }
+    while (!TextFits(control) && font.pixelSize() > kSmallestPixelSize) {
+        font.setPixelSize(font.pixelSize() - 1);
+        control.setFont(font);
+    }
+}
+
+}  // namespace
+
+void PropertyPage::FitTexts() {
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const auto* label = qobject_cast<QLabel*>(control);
+        const bool hasText = (label != nullptr && !label->text().isEmpty()) ||
+                             qobject_cast<QAbstractButton*>(control) != nullptr;
+        if (hasText) {
+            FitText(*control);
+        }
+    }
+}
+
 void PropertyPage::AddTip(int id, const QString& text) {
     QWidget* control = Control(id);
     if (control == nullptr) {
@@ -175,6 +224,37 @@ void PropertyPage::OnClicked(int id, std::function<void()> handler) {
         connect(button, &QAbstractButton::clicked, this,
                 [handler = std::move(handler)] { handler(); });
     }
+}
+
+void PropertyPage::OnSelChange(int id, std::function<void()> handler) {
+    if (auto* box = Control<QComboBox>(id)) {
+        connect(box, &QComboBox::activated, this, [handler = std::move(handler)] { handler(); });
+    }
+}
+
+int PropertyPage::AddString(int id, const QString& text) {
+    auto* box = Control<QComboBox>(id);
+    if (box == nullptr) {
+        return -1;
+    }
+    const int index =
+        box->property("sorted").toBool() ? SortedInsertIndex(ListEntries(id), text) : box->count();
+    box->insertItem(index, text);
+    return index;
+}
+
+int PropertyPage::FindString(int id, int startAfter, const QString& prefix) const {
+    return FindStringPrefix(ListEntries(id), prefix, startAfter);
+}
+
+QStringList PropertyPage::ListEntries(int id) const {
+    QStringList entries;
+    if (const auto* box = Control<QComboBox>(id)) {
+        for (int i = 0; i < box->count(); ++i) {
+            entries.append(box->itemText(i));
+        }
+    }
+    return entries;
 }
 
 QString PropertyPage::GetDlgItemText(int id) const {
@@ -227,6 +307,10 @@ void PropertyPage::EnableControl(int id, bool enabled) {
 
 bool PropertyPage::HasFocus(int id) const {
     const QWidget* control = Control(id);
+    if (const auto* box = qobject_cast<const QComboBox*>(control);
+        box != nullptr && box->view()->isVisible()) {
+        return true;  // the list is open: it has the keyboard
+    }
     const QWidget* focus = QApplication::focusWidget();
     return control != nullptr && focus != nullptr &&
            (focus == control || control->isAncestorOf(focus));

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -108,6 +109,12 @@ class PropertyPage : public QWidget {
         return control;
     }
 
+    // The template's rectangles were made for a narrower font than most desktops have. Called
+    // after the template is placed, this narrows the font of each label and button whose text
+    // would be cut off (to a condensed width first, then a smaller size, 8 pixels at least) until
+    // the text shows whole; every other control keeps the page's font.
+    void FitTexts();
+
     // --- Behaviour. ----------------------------------------------------------------------------
     // Registers a control's bubble tip with the sheet (and makes it the control's description).
     void AddTip(int id, const QString& text);
@@ -116,6 +123,16 @@ class PropertyPage : public QWidget {
     void OnChange(int id, std::function<void()> handler);
     // Runs `handler` when a button, radio button or check box is clicked.
     void OnClicked(int id, std::function<void()> handler);
+    // Runs `handler` when the user picks an entry of a drop-down list (with the mouse, the
+    // keyboard or the wheel); a selection the program makes does not run it.
+    void OnSelChange(int id, std::function<void()> handler);
+
+    // A drop-down list's entries. AddString puts an entry at its alphabetical place in a sorted
+    // list (ignoring case), at the end of any other, and returns its index; FindString is the
+    // list's prefix search (FindStringPrefix: after `startAfter`, wrapping round, ignoring case).
+    int AddString(int id, const QString& text);
+    int FindString(int id, int startAfter, const QString& prefix) const;
+    QStringList ListEntries(int id) const;
 
     // The field's text read as a number (DialogInt), and a number written into it.
     int32_t GetDlgItemInt(int id) const;
@@ -125,7 +142,8 @@ class PropertyPage : public QWidget {
     bool IsDlgButtonChecked(int id) const;
     void CheckDlgButton(int id, bool checked);
     void EnableControl(int id, bool enabled);
-    // Whether the control (or a part of it) has the keyboard focus.
+    // Whether the control (or a part of it, a drop-down list's open list too) has the keyboard
+    // focus.
     bool HasFocus(int id) const;
 
     // Starts (or restarts) timer `id` with a period in milliseconds; KillTimer stops it.

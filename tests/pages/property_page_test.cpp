@@ -110,5 +110,43 @@ TEST(PropertyPageTest, EditsStoreKeystrokeByKeystrokeAndTimersTickByIdentifier) 
     EXPECT_EQ(page.ticks.front(), 1) << "the 50 ms timer ticks first";
 }
 
+// Texts too wide for their template rectangles in the desktop's font are narrowed until they show
+// whole; the others keep the page's font.
+class CrowdedPage final : public PropertyPage {
+  public:
+    CrowdedPage(const PageServices& services, BubbleTip& tip)
+        : PropertyPage(services, tip, QStringLiteral("Crowded")) {}
+
+  protected:
+    void BuildTemplate() override {
+        PushButton(1, QStringLiteral("Apply Comm Settings"), {127, 27, 60, 14});
+        PushButton(2, QStringLiteral("OK"), {127, 47, 60, 14});
+        CheckBox(3, QStringLiteral("Randomly pick time server when setting the PC clock"),
+                 {106, 65, 150, 10});
+        Label(QStringLiteral("A label far too long for its eight units"), {7, 90, 8, 8});
+        FitTexts();
+    }
+    void OnInitDialog() override {}
+};
+
+TEST(PropertyPageTest, TextsTooWideForTheirRectanglesAreNarrowedUntilTheyShowWhole) {
+    test::PageFixture f;
+    auto& page = f.Show(new CrowdedPage(f.services(), f.sheet.bubbleTip()));
+    const QFont pageFont = page.font();
+    EXPECT_EQ(page.Control(2)->font(), pageFont);
+    for (const int id : {1, 3}) {
+        const QWidget* control = page.Control(id);
+        EXPECT_TRUE(control->font().stretch() < 100 ||
+                    control->font().pixelSize() < pageFont.pixelSize())
+            << id;
+        const auto* button = qobject_cast<const QAbstractButton*>(control);
+        const int textRoom = id == 1 ? control->width() : control->width() - 20;
+        EXPECT_LE(control->fontMetrics().horizontalAdvance(button->text()), textRoom) << id;
+    }
+    for (const QLabel* label : page.findChildren<QLabel*>()) {
+        EXPECT_EQ(label->font().pixelSize(), 8) << "at 8 pixels the shrinking stops";
+    }
+}
+
 }  // namespace
 }  // namespace horalux
