@@ -21,6 +21,13 @@
 
 namespace horalux {
 
+namespace {
+
+// The property of a static text that holds the text of the label it is named after.
+constexpr const char* kNamedAfter = "namedAfter";
+
+}  // namespace
+
 PropertyPage::PropertyPage(const PageServices& services, BubbleTip& tip, QString caption,
                            QSize templateSize, QWidget* parent)
     : QWidget(parent), services_(services), tip_(tip), caption_(std::move(caption)) {
@@ -99,8 +106,10 @@ QLabel* PropertyPage::StaticText(int id, DlgRect rect, bool sunken) {
     const QPointer<QLabel> label = pendingLabel_;
     PlaceControl(id, text, rect, true);
     // A static text takes no focus, so a screen reader finds no buddy for it: name it after
-    // its label instead.
+    // its label instead. (Its text is no value a screen reader reads: SetDlgItemText puts it in
+    // the name too.)
     if (label != nullptr) {
+        text->setProperty(kNamedAfter, label->text());
         text->setAccessibleName(label->text());
     }
     return text;
@@ -275,6 +284,11 @@ void PropertyPage::SetDlgItemText(int id, const QString& text) {
         edit->setText(text);
     } else if (auto* label = Control<QLabel>(id)) {
         label->setText(text);
+        const QString namedAfter = label->property(kNamedAfter).toString();
+        const QString name = text.isEmpty() ? namedAfter : namedAfter + QLatin1Char(' ') + text;
+        if (!namedAfter.isEmpty() && label->accessibleName() != name) {
+            label->setAccessibleName(name);
+        }
     } else if (auto* button = Control<QAbstractButton>(id)) {
         button->setText(text);
     }

@@ -89,7 +89,9 @@ class PropertyPage : public QWidget {
     QLabel* Label(const QString& text, DlgRect rect, Qt::Alignment alignment = Qt::AlignLeft);
     QLineEdit* Edit(int id, DlgRect rect);
     QLineEdit* ReadOnlyEdit(int id, DlgRect rect);
-    // A static text the program writes (a status line); `sunken` draws it in a sunken frame.
+    // A static text the program writes (a status line); `sunken` draws it in a sunken frame. A
+    // screen reader names it after the label before it, followed by what it says ("Network
+    // Status: Nominal").
     QLabel* StaticText(int id, DlgRect rect, bool sunken = false);
     QPushButton* PushButton(int id, const QString& text, DlgRect rect);
     // Radio buttons are exclusive within their group; `startsGroup` begins a new one.

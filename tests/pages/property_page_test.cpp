@@ -23,6 +23,8 @@ class SamplePage final : public PropertyPage {
     SamplePage(const PageServices& services, BubbleTip& tip)
         : PropertyPage(services, tip, QStringLiteral("Sample"), QSize(351, 130)) {}
 
+    void SetStatus(const QString& text) { SetDlgItemText(1041, text); }
+
     int inits = 0;
     std::vector<int> ticks;
     std::vector<int32_t> stored;
@@ -76,6 +78,9 @@ TEST(PropertyPageTest, TemplatePlacesControlsAndLabelsNameTheFieldsAfterThem) {
     }
     EXPECT_EQ(buddies, (std::vector<QString>{"Rate:->control1009", "Status:->control1041"}));
     EXPECT_EQ(page->Control(1041)->accessibleName(), QStringLiteral("Status:"));
+    page->SetStatus(QStringLiteral("Nominal"));
+    EXPECT_EQ(page->Control(1041)->accessibleName(), QStringLiteral("Status: Nominal"))
+        << "a screen reader hears what a static text says";
     EXPECT_EQ(edit->accessibleDescription(), QStringLiteral("PC clock update rate in minutes."));
 
     // Radio groups are exclusive within themselves only.
