@@ -60,6 +60,7 @@ void CHoraluxPropertyPage7::OnInitDialog() {
     OnRandom();
     OnProtocol();
     SetTimer(1, 1000);
+    OnTimer(1);  // the status line shows at once, not a second after the page
 }
 
 void CHoraluxPropertyPage7::OnTimer(int /*id*/) {

@@ -101,7 +101,8 @@ QLabel* PropertyPage::StaticText(int id, DlgRect rect, bool sunken) {
     auto* text = new QLabel(this);
     text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     if (sunken) {
-        text->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        // A styled panel: the plain sunken panel's light edges vanish on a light page.
+        text->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     }
     const QPointer<QLabel> label = pendingLabel_;
     PlaceControl(id, text, rect, true);
