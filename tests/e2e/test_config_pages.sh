@@ -57,9 +57,19 @@ win="Horalux Properties"
 ini_is() { [ "$(e2e_ini_get "$1" "$2")" = "$3" ]; }
 # The program's trace lines so far, and whether TEXT has been traced since there were N lines.
 trace_lines() { wc -l <"$E2E_APP_LOG"; }
-traced_since() { tail -n "+$(($2 + 1))" "$E2E_APP_LOG" | grep -q -- "$1"; }
+traced_since() {
+    awk -v text="$1" -v n="$2" 'NR > n && index($0, text) { found = 1 } END { exit !found }' \
+        "$E2E_APP_LOG"
+}
 # Whether the program holds DEVICE open.
-holds() { ls -l "/proc/$E2E_APP_PID/fd" 2>/dev/null | grep -q -- "-> $1\$"; }
+holds() {
+    local fd
+    for fd in "/proc/$E2E_APP_PID/fd"/*; do
+        [ "$(readlink "$fd" 2>/dev/null)" = "$1" ] && return 0
+    done
+    return 1
+}
+released() { ! holds "$1"; }
 has_tab() { e2e_a11y states "$win" "$1" "page tab" >/dev/null 2>&1; }
 
 # Clicks the field named NAME, selects its text and types KEYS one at a time (the first replaces
@@ -174,8 +184,7 @@ e2e_screenshot e2e-config-system-configuration
 before_network="$(trace_lines)"
 e2e_click "$win" "Set PC clock using network time server" "radio button"
 e2e_wait 5 ini_is Settings UseNetworkTime 1 || e2e_fail "UseNetworkTime 1 was not stored"
-e2e_wait 2 bash -c "! ls -l /proc/$E2E_APP_PID/fd | grep -q -- '-> $device_b\$'" ||
-    e2e_fail "the port stayed open"
+e2e_wait 2 released "$device_b" || e2e_fail "the port stayed open"
 e2e_wait 2 traced_since "tray icon=138" "$before_network" ||
     e2e_fail "the tray icon did not follow: $(grep 'tray icon=' "$E2E_APP_LOG" | tail -n 1)"
 if has_tab Position; then
