@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCompleter>
 #include <QLabel>
@@ -237,6 +238,31 @@ TEST(GpsConfigurationPageTest, TheSerialDevicesPresentAreOfferedAsThePortIsTyped
     EXPECT_EQ(completer->completionCount(), 1);
     EXPECT_EQ(completer->currentCompletion(), QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(port->text(), QStringLiteral("usb")) << "what is typed stays what is applied";
+}
+
+TEST(GpsConfigurationPageTest, TheKeyboardAloneReachesEverySettingInTemplateOrder) {
+    test::PageFixture f;
+    auto& page = f.Show(new Page(f.services(), f.sheet.bubbleTip()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.sheet));
+    page.Control(Page::kCommPort)->setFocus();
+    std::vector<QString> stops;
+    for (int i = 0; i < 7; ++i) {
+        stops.push_back(QApplication::focusWidget()->objectName());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    // One stop for the radio group (its checked button), as dialogs have it.
+    EXPECT_EQ(stops,
+              (std::vector<QString>{"control1010", "control1011", "control1012", "control1020",
+                                    "control1053", "control1025", "control1026"}));
+
+    // The arrow keys move through the time sentences, and each is stored as it is reached.
+    page.Control(Page::kGga)->setFocus();
+    QTest::keyClick(page.Control(Page::kGga), Qt::Key_Down);
+    EXPECT_TRUE(page.Control<QRadioButton>(Page::kRmc)->isChecked());
+    EXPECT_EQ(f.store.read(keys::UseTimrFrom), 1);
+    QTest::keyClick(page.Control(Page::kRmc), Qt::Key_Down);
+    EXPECT_EQ(f.store.read(keys::UseTimrFrom), 2);
+    EXPECT_EQ(f.gps.timeSource, 2);
 }
 
 TEST(CommPortTest, ANumberOrADevicePath) {
