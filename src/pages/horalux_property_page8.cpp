@@ -22,6 +22,7 @@ void CHoraluxPropertyPage8::BuildTemplate() {
     // The trailing blank is the group's caption as it has always been.
     GroupBox(QStringLiteral("Miscellaneous "), {161, 7, 182, 46});
     CheckBox(kEnableBubbles, QStringLiteral("Enable help bubbles"), {168, 20, 80, 10});
+    // The group has room under the check box for more of the program's own settings.
     FitTexts();
 }
 
