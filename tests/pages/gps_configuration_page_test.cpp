@@ -60,22 +60,9 @@ TEST(GpsConfigurationPageTest, ShowsTheStoredSettingsWithTipsAndLabelledFields) 
     EXPECT_EQ(f.store.read(keys::TLSats), 4) << "the initial texts are stored back";
     EXPECT_EQ(f.store.read(keys::GPSTimeDelay), -20);
 
-    const struct {
-        int id;
-        const char* tip;
-    } tips[] = {
-        {Page::kCommPort, "RS-232 Communication port."},
-        {Page::kBaud, "RS-232 Communication BAUD rate."},
-        {Page::kApplyComm, "Applies RS-232 communications settings now."},
-        {Page::kGga, "Use the time from the GPGGA message."},
-        {Page::kRmc, "Use the time from the GPRMC message."},
-        {Page::kZda, "Use the time from the GPZDA message."},
-        {Page::kLockNeedsGoodGga, "GPS quality must be good before assuming time lock"},
-        {Page::kLockSatellites, "Must be tracking at least N satellites before assuming time lock"},
-    };
-    for (const auto& t : tips) {
-        EXPECT_EQ(page.Control(t.id)->accessibleDescription(), QString::fromLatin1(t.tip)) << t.id;
-    }
+    EXPECT_EQ(page.Control(Page::kLockSatellites)->accessibleDescription(),
+              QStringLiteral("Must be tracking at least N satellites before assuming time lock"))
+        << "a bubble tip is read as the field's description";
     std::vector<QString> buddies;
     for (QLabel* label : page.findChildren<QLabel*>()) {
         if (label->buddy() != nullptr) {
