@@ -79,10 +79,9 @@ ServerListManager::ServerListManager(MessageService& messages, QWidget* parent)
     });
     connect(add_, &QPushButton::clicked, this, &ServerListManager::onAdd);
     connect(remove_, &QPushButton::clicked, this, &ServerListManager::onRemove);
-    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row != logic_.selected()) {
-            logic_.select(row);
-        }
+    connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = list_->selectedItems();
+        logic_.select(selected.isEmpty() ? -1 : list_->row(selected.front()));
     });
     connect(ok_, &QPushButton::clicked, this, &ServerListManager::accept);
     connect(cancel_, &QPushButton::clicked, this, &ServerListManager::reject);

@@ -154,6 +154,10 @@ TEST(ServerListManagerTest, CancelHandsBackTheListAsItWasGiven) {
         dialog.serverList()->setCurrentRow(0);
         QTest::mouseClick(dialog.removeButton(), Qt::LeftButton);
         EXPECT_EQ(dialog.serverList()->count(), 5);
+        // Nothing selected (Ctrl+click takes the selection away): Remove removes nothing.
+        dialog.serverList()->clearSelection();
+        QTest::mouseClick(dialog.removeButton(), Qt::LeftButton);
+        EXPECT_EQ(dialog.serverList()->count(), 5);
         QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
     });
     EXPECT_EQ(result, QDialog::Rejected);
