@@ -75,7 +75,7 @@ bool CHoraluxApp::CreateMainFrame() {
         [this] { worker_->StartSync(); });
     const auto addPages = [this](CHoraluxPropertySheet& sheet) {
         AddPropertyPages(sheet, PageServices{*store_, runtime_, gps_, flags_, *clock_, *starter_,
-                                             serial_, messages_, urls_});
+                                             serial_, messages_, urls_, &serialDevices_});
     };
     frame_ = std::make_unique<CMainFrame>(
         MainFrameServices{*store_, runtime_, gps_, flags_, *clock_, reader_, *starter_, messages_,

@@ -14,6 +14,7 @@
 #include "platform/desktop_url_opener.h"
 #include "platform/qsettings_store.h"
 #include "platform/qt_message_service.h"
+#include "platform/qt_serial_device_list.h"
 #include "platform/system_clock.h"
 #include "platform/time_capability.h"
 #include "sync/sync_flags.h"
@@ -50,6 +51,7 @@ class CHoraluxApp final : public StartupHost {
     std::unique_ptr<TimeCapability> capability_;
     QtMessageService messages_;
     DesktopUrlOpener urls_;
+    QtSerialDeviceList serialDevices_;
     HelpManual help_;
     RuntimeSettings runtime_;
     GpsState gps_;

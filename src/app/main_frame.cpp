@@ -54,6 +54,11 @@ CMainFrame::CMainFrame(const MainFrameServices& services,
 
     clock_ = std::make_unique<ClockWindow>(services_.store, services_.runtime, services_.clock,
                                            *this, this);
+    if (services_.port != nullptr) {
+        // Reopened elsewhere ("Apply Comm Settings", a change of reference) or closed: the watch
+        // follows before the event loop waits again.
+        services_.port->setChangeListener([this] { FollowPort(); });
+    }
 
     heartbeatTimer_.start(kHeartbeatMs, this);
     trayTimer_.start(kTrayMs, this);
@@ -61,6 +66,9 @@ CMainFrame::CMainFrame(const MainFrameServices& services,
 }
 
 CMainFrame::~CMainFrame() {
+    if (services_.port != nullptr) {
+        services_.port->setChangeListener({});
+    }
     heartbeatTimer_.stop();
     trayTimer_.stop();
     secondTimer_.stop();

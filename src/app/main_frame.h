@@ -45,7 +45,8 @@ struct MainFrameServices {
 // - the receiver's port, watched in GPS mode: whatever arrives is read at once (NmeaReader::Poll),
 //   so that a new GPS second reaches the clock setter within a millisecond rather than on the next
 //   tick; the lock and the rest stay on timer 1. After every read the watch follows the port,
-//   which a hang-up closes and a reopen brings back;
+//   which a hang-up closes and a reopen brings back, and so it does whenever the port is opened
+//   or closed;
 // - timer 3, every 200 ms: the tray icon and tip follow the reference and the worker's flags;
 // - timer 4, every 1000 ms: kept for its period, not acted on.
 // It is never shown. Closing it ("&Exit") saves the clock's position and ends the program;

@@ -69,12 +69,21 @@ int SerialPort::Open(const std::string& deviceName, int baud, int parity, int da
     // A device that is absent or busy may come (free) later: keep looking for it quietly. One
     // that is there but refuses the settings will not get better by asking again.
     active_ = result.ok() || result.failedStep == SerialOpenStep::Open;
+    if (result.ok()) {
+        ++openGeneration_;
+    }
+    notifyChange();
     if (!result.ok()) {
         report(result, quiet);
         return -1;
     }
-    ++openGeneration_;
     return 0;
+}
+
+void SerialPort::notifyChange() {
+    if (changed_) {
+        changed_();
+    }
 }
 
 void SerialPort::report(const SerialOpenResult& result, int quiet) {
@@ -118,6 +127,7 @@ int SerialPort::Close() {
     } else if (wasActive) {
         result = 0;  // a lost port: its descriptor went when it was lost
     }
+    notifyChange();
     std::this_thread::sleep_for(kCloseSettle);
     return result;
 }

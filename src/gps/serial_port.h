@@ -71,10 +71,14 @@ class SerialPort final : public SerialInput {
     // reopened device may get the number its predecessor had, and this tells the two apart.
     uint64_t openGeneration() const { return openGeneration_; }
     const std::string& deviceName() const { return deviceName_; }
+    // Called at the end of every Open and Close (none: nobody is told), so that whoever waits on
+    // nativeHandle() follows at once: a descriptor that Close has ended must not be waited on.
+    void setChangeListener(std::function<void()> listener) { changed_ = std::move(listener); }
     int reopenAttempts() const { return reopenAttempts_; }  // since the last Open
 
   private:
     void report(const SerialOpenResult& result, int quiet);
+    void notifyChange();
     void tryReopen();
 
     MessageService& messages_;
@@ -87,6 +91,7 @@ class SerialPort final : public SerialInput {
     Clock::time_point lastAttempt_{};
     int reopenAttempts_ = 0;
     uint64_t openGeneration_ = 0;
+    std::function<void()> changed_;
 };
 
 }  // namespace horalux

@@ -11,6 +11,7 @@ class UpdateStarter;
 class SerialPort;
 class MessageService;
 class UrlOpener;
+class SerialDeviceList;
 
 // What the property pages work with: the program's one instance of each.
 struct PageServices {
@@ -26,6 +27,8 @@ struct PageServices {
     SerialPort& serial;
     MessageService& messages;
     UrlOpener& urls;
+    // The serial devices present, offered where a port is typed (none: no offers).
+    const SerialDeviceList* serialDevices = nullptr;
 };
 
 }  // namespace horalux

@@ -1,5 +1,6 @@
 #include "pages/property_page.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -10,14 +11,23 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTimerEvent>
 
 #include "pages/dialog_int.h"
 #include "pages/label_fit.h"
 #include "ui/bubble_tip.h"
 #include "ui/dialog_units.h"
+#include "ui/sorted_list.h"
 
 namespace horalux {
+
+namespace {
+
+// The property of a static text that holds the text of the label it is named after.
+constexpr const char* kNamedAfter = "namedAfter";
+
+}  // namespace
 
 PropertyPage::PropertyPage(const PageServices& services, BubbleTip& tip, QString caption,
                            QSize templateSize, QWidget* parent)
@@ -35,7 +45,7 @@ void PropertyPage::Create() {
     created_ = true;
     BuildTemplate();
     pendingLabel_ = nullptr;
-    FitLabels();
+    FitTexts();
     OnInitDialog();
 }
 
@@ -68,6 +78,7 @@ QLabel* PropertyPage::Label(const QString& text, DlgRect rect, Qt::Alignment ali
     label->setAlignment(alignment | Qt::AlignTop);
     label->setWordWrap(rect.height > dialogUnitsToPixelsY(8));
     PlaceControl(0, label, rect, false);
+    textControls_.push_back(label);
     pendingLabel_ = label;
     labels_.push_back(label);
     return label;
@@ -111,13 +122,17 @@ QLabel* PropertyPage::StaticText(int id, DlgRect rect, bool sunken) {
     auto* text = new QLabel(this);
     text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     if (sunken) {
-        text->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        // A styled panel: the plain sunken panel's light edges vanish on a light page.
+        text->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     }
     const QPointer<QLabel> label = pendingLabel_;
     PlaceControl(id, text, rect, true);
+    textControls_.push_back(text);
     // A static text takes no focus, so a screen reader finds no buddy for it: name it after
-    // its label instead.
+    // its label instead. (Its text is no value a screen reader reads: SetDlgItemText puts it in
+    // the name too.)
     if (label != nullptr) {
+        text->setProperty(kNamedAfter, label->text());
         text->setAccessibleName(label->text());
     }
     return text;
@@ -127,6 +142,7 @@ QPushButton* PropertyPage::PushButton(int id, const QString& text, DlgRect rect)
     auto* button = new QPushButton(text, this);
     button->setAutoDefault(false);
     PlaceControl(id, button, rect, false);
+    textControls_.push_back(button);
     return button;
 }
 
@@ -138,12 +154,14 @@ QRadioButton* PropertyPage::RadioButton(int id, const QString& text, DlgRect rec
     }
     radioGroup_->addButton(radio);
     PlaceControl(id, radio, rect, false);
+    textControls_.push_back(radio);
     return radio;
 }
 
 QCheckBox* PropertyPage::CheckBox(int id, const QString& text, DlgRect rect) {
     auto* box = new QCheckBox(text, this);
     PlaceControl(id, box, rect, false);
+    textControls_.push_back(box);
     return box;
 }
 
@@ -175,6 +193,51 @@ QComboBox* PropertyPage::DropDownList(int id, DlgRect rect, bool sorted) {
     return box;
 }
 
+namespace {
+
+bool TextFits(const QWidget& control) {
+    if (const auto* label = qobject_cast<const QLabel*>(&control); label && label->wordWrap()) {
+        return label->heightForWidth(label->width()) <= label->height();
+    }
+    if (const auto* button = qobject_cast<const QPushButton*>(&control)) {
+        // A push button's size hint has a minimum width of the style's; what counts is the text
+        // with the style's margin on either side.
+        const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        return button->fontMetrics().horizontalAdvance(button->text()) + 2 * margin <=
+               button->width();
+    }
+    return control.sizeHint().width() <= control.width();
+}
+
+void FitText(QWidget& control) {
+    constexpr int kStretches[] = {93, 87, 80, 75};
+    constexpr int kSmallestPixelSize = 8;
+    QFont font = control.font();
+    for (const int stretch : kStretches) {
+        if (TextFits(control)) {
+            return;
+        }
+        font.setStretch(stretch);
+        control.setFont(font);
+    }
+    while (!TextFits(control) && font.pixelSize() > kSmallestPixelSize) {
+        font.setPixelSize(font.pixelSize() - 1);
+        control.setFont(font);
+    }
+}
+
+}  // namespace
+
+void PropertyPage::FitTexts() {
+    FitLabels();
+    for (QWidget* control : textControls_) {
+        const auto* label = qobject_cast<QLabel*>(control);
+        if (label == nullptr || !label->text().isEmpty()) {
+            FitText(*control);
+        }
+    }
+}
+
 void PropertyPage::AddTip(int id, const QString& text) {
     QWidget* control = Control(id);
     if (control == nullptr) {
@@ -197,6 +260,37 @@ void PropertyPage::OnClicked(int id, std::function<void()> handler) {
     }
 }
 
+void PropertyPage::OnSelChange(int id, std::function<void()> handler) {
+    if (auto* box = Control<QComboBox>(id)) {
+        connect(box, &QComboBox::activated, this, [handler = std::move(handler)] { handler(); });
+    }
+}
+
+int PropertyPage::AddString(int id, const QString& text) {
+    auto* box = Control<QComboBox>(id);
+    if (box == nullptr) {
+        return -1;
+    }
+    const int index =
+        box->property("sorted").toBool() ? SortedInsertIndex(ListEntries(id), text) : box->count();
+    box->insertItem(index, text);
+    return index;
+}
+
+int PropertyPage::FindString(int id, int startAfter, const QString& prefix) const {
+    return FindStringPrefix(ListEntries(id), prefix, startAfter);
+}
+
+QStringList PropertyPage::ListEntries(int id) const {
+    QStringList entries;
+    if (const auto* box = Control<QComboBox>(id)) {
+        for (int i = 0; i < box->count(); ++i) {
+            entries.append(box->itemText(i));
+        }
+    }
+    return entries;
+}
+
 QString PropertyPage::GetDlgItemText(int id) const {
     if (auto* edit = Control<QLineEdit>(id)) {
         return edit->text();
@@ -215,6 +309,11 @@ void PropertyPage::SetDlgItemText(int id, const QString& text) {
         edit->setText(text);
     } else if (auto* label = Control<QLabel>(id)) {
         label->setText(text);
+        const QString namedAfter = label->property(kNamedAfter).toString();
+        const QString name = text.isEmpty() ? namedAfter : namedAfter + QLatin1Char(' ') + text;
+        if (!namedAfter.isEmpty() && label->accessibleName() != name) {
+            label->setAccessibleName(name);
+        }
     } else if (auto* button = Control<QAbstractButton>(id)) {
         button->setText(text);
     }
@@ -247,6 +346,10 @@ void PropertyPage::EnableControl(int id, bool enabled) {
 
 bool PropertyPage::HasFocus(int id) const {
     const QWidget* control = Control(id);
+    if (const auto* box = qobject_cast<const QComboBox*>(control);
+        box != nullptr && box->view()->isVisible()) {
+        return true;  // the list is open: it has the keyboard
+    }
     const QWidget* focus = QApplication::focusWidget();
     return control != nullptr && focus != nullptr &&
            (focus == control || control->isAncestorOf(focus));

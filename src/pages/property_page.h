@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -89,7 +90,9 @@ class PropertyPage : public QWidget {
     QLabel* Label(const QString& text, DlgRect rect, Qt::Alignment alignment = Qt::AlignLeft);
     QLineEdit* Edit(int id, DlgRect rect);
     QLineEdit* ReadOnlyEdit(int id, DlgRect rect);
-    // A static text the program writes (a status line); `sunken` draws it in a sunken frame.
+    // A static text the program writes (a status line); `sunken` draws it in a sunken frame. A
+    // screen reader names it after the label before it, followed by what it says ("Network
+    // Status: Nominal").
     QLabel* StaticText(int id, DlgRect rect, bool sunken = false);
     QPushButton* PushButton(int id, const QString& text, DlgRect rect);
     // Radio buttons are exclusive within their group; `startsGroup` begins a new one.
@@ -117,6 +120,16 @@ class PropertyPage : public QWidget {
     void OnChange(int id, std::function<void()> handler);
     // Runs `handler` when a button, radio button or check box is clicked.
     void OnClicked(int id, std::function<void()> handler);
+    // Runs `handler` when the user picks an entry of a drop-down list (with the mouse, the
+    // keyboard or the wheel); a selection the program makes does not run it.
+    void OnSelChange(int id, std::function<void()> handler);
+
+    // A drop-down list's entries. AddString puts an entry at its alphabetical place in a sorted
+    // list (ignoring case), at the end of any other, and returns its index; FindString is the
+    // list's prefix search (FindStringPrefix: after `startAfter`, wrapping round, ignoring case).
+    int AddString(int id, const QString& text);
+    int FindString(int id, int startAfter, const QString& prefix) const;
+    QStringList ListEntries(int id) const;
 
     // The field's text read as a number (DialogInt), and a number written into it.
     int32_t GetDlgItemInt(int id) const;
@@ -126,7 +139,8 @@ class PropertyPage : public QWidget {
     bool IsDlgButtonChecked(int id) const;
     void CheckDlgButton(int id, bool checked);
     void EnableControl(int id, bool enabled);
-    // Whether the control (or a part of it) has the keyboard focus.
+    // Whether the control (or a part of it, a drop-down list's open list too) has the keyboard
+    // focus.
     bool HasFocus(int id) const;
 
     // Starts (or restarts) timer `id` with a period in milliseconds; KillTimer stops it.
@@ -141,8 +155,12 @@ class PropertyPage : public QWidget {
 
   private:
     void PlaceControl(int id, QWidget* control, DlgRect rect, bool takesLabel);
-    // One-line labels whose text is wider than their rectangle (the desktop's font is wider than
-    // the one the templates were made for) widen into the free space beside them.
+    // The template's rectangles were made for a narrower font than most desktops have. Once the
+    // template is placed, texts that would be cut off are fitted: a one-line label first widens
+    // into the free space beside it (FitLabels); then each label and button whose text still does
+    // not fit gets a narrower font (a condensed width first, then a smaller size, 8 pixels at
+    // least). Every other control, and every control placed with Place(), keeps its font.
+    void FitTexts();
     void FitLabels();
 
     PageServices services_;
@@ -153,6 +171,9 @@ class PropertyPage : public QWidget {
     QButtonGroup* radioGroup_ = nullptr;
     std::map<int, QWidget*> controls_;
     std::vector<QLabel*> labels_;  // placed by Label(), owned by the page
+    // The labels, static texts and buttons of the template, whose texts are fitted; controls
+    // placed with Place() size their texts themselves.
+    std::vector<QWidget*> textControls_;
     struct Timer {
         QBasicTimer timer;
         int periodMs = 0;

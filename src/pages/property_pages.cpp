@@ -3,7 +3,10 @@
 #include <vector>
 
 #include "pages/horalux_property_page2.h"
+#include "pages/horalux_property_page4.h"
 #include "pages/horalux_property_page5.h"
+#include "pages/horalux_property_page7.h"
+#include "pages/horalux_property_page8.h"
 #include "pages/horalux_property_page9.h"
 #include "pages/property_page.h"
 #include "ui/horalux_property_sheet.h"
@@ -11,19 +14,19 @@
 namespace horalux {
 
 void AddPropertyPages(CHoraluxPropertySheet& sheet, const PageServices& services) {
-    [[maybe_unused]] BubbleTip& tip = sheet.bubbleTip();
-    [[maybe_unused]] const PageServices& s = services;
+    BubbleTip& tip = sheet.bubbleTip();
 
     // The page objects, in the order they are built.
     auto* updateInterval = new CHoraluxPropertyPage2(services, tip);
+    auto* gpsConfiguration = new CHoraluxPropertyPage4(services, tip);
     auto* about = new CHoraluxPropertyPage5(services, tip);
+    auto* networkTime = new CHoraluxPropertyPage7(services, tip);
+    auto* systemConfiguration = new CHoraluxPropertyPage8(services, tip);
     auto* time = new CHoraluxPropertyPage9(services, tip);
 
     // The tabs, in the order they are added; the sheet owns them from here on.
     const std::vector<PropertyPage*> tabs = {
-        time,
-        updateInterval,
-        about,
+        time, updateInterval, gpsConfiguration, about, networkTime, systemConfiguration,
     };
     for (PropertyPage* page : tabs) {
         sheet.addPage(page, page->caption());

@@ -24,6 +24,13 @@ class MessageService {
                             unsigned style) = 0;
     // The system beep of the given type (0 = default beep, kIconStop = stop beep).
     virtual void beep(unsigned type) = 0;
+    // A modal question with Yes and No buttons: true for Yes. An empty caption means the default
+    // caption. Where no answer can be had (no desktop, another thread) the text is shown as a
+    // message box where possible and the answer is No, which changes nothing.
+    virtual bool askYesNo(const std::string& text, const std::string& caption, unsigned style) {
+        messageBox(text, caption, style);
+        return false;
+    }
 };
 
 }  // namespace horalux

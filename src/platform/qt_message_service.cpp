@@ -56,6 +56,21 @@ void QtMessageService::messageBox(const std::string& text, const std::string& ca
     showBox(qtext, qcaption, style);
 }
 
+bool QtMessageService::askYesNo(const std::string& text, const std::string& caption,
+                                unsigned style) {
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (app == nullptr || QThread::currentThread() != app->thread()) {
+        return MessageService::askYesNo(text, caption, style);
+    }
+    const QString qcaption = caption.empty() ? defaultCaption() : QString::fromStdString(caption);
+    QMessageBox box(iconForStyle(style), qcaption, QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No);
+    box.setObjectName(QStringLiteral("messageBox"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtMessageService::beep(unsigned /*type*/) {
     // The desktop has one beep for every type.
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {

@@ -2,7 +2,6 @@
 // a real pseudo-terminal behind a link, as udev gives USB receivers, unplugged and plugged back.
 #include <gtest/gtest.h>
 
-
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSocketNotifier>
@@ -214,6 +213,36 @@ TEST(MainFramePortTest, UnpluggedTheWatchGoesWithoutABusyLoopAndPluggedBackReadi
     PrintDelays("plugged back", *delays);
     EXPECT_LT((*delays)[delays->size() / 2], 5.0);
     EXPECT_EQ(rig.gps.stale, 0);
+}
+
+TEST(MainFramePortTest, APortReopenedOnAnotherDeviceOrClosedIsFollowedWithinATick) {
+    PortFrameRig rig;
+    ASSERT_TRUE(rig.Open());
+    ASSERT_GE(rig.RunUntil([&] { return rig.Watched(); }, 2s), 0);
+
+    // Reopened on another device, as "Apply Comm Settings" does: watched within a tick, and what
+    // the new device sends is read as it arrives.
+    test::PtyPair second;
+    rig.port.Close();
+    ASSERT_EQ(rig.port.Open(second.slavePath(), 4800, 0, 8, 1, 1), 0);
+    rig.gps.portHandle = rig.port.Handle();
+    EXPECT_GE(rig.RunUntil([&] { return rig.Watched(); }, 60ms), 0);
+    const int32_t before = rig.gps.sentenceCount;
+    ASSERT_TRUE(rig.pty->write(kSentence));  // the old device is not read any more
+    ASSERT_TRUE(second.write(kSentence));
+    ASSERT_GE(rig.RunUntil([&] { return rig.gps.sentenceCount > before; }, 500ms), 0);
+    rig.RunFor(60ms);
+    EXPECT_EQ(rig.gps.sentenceCount, before + 1);
+
+    // Closed, as choosing the network does: the watch goes at once, and the loop never waits on
+    // the closed descriptor.
+    rig.runtime.useNetworkTime = 1;
+    rig.port.Close();
+    rig.gps.portHandle = nullptr;
+    EXPECT_EQ(rig.frame->watchedPortHandle(), -1);
+    EXPECT_TRUE(rig.LiveNotifiers().empty());
+    const int wakeUps = rig.RunFor(200ms);
+    EXPECT_LT(wakeUps, 40) << "a loop polling a closed descriptor wakes without end";
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "pages/property_page.h"
 #include "platform/fake_message_service.h"
 #include "platform/fake_serial_device.h"
+#include "platform/fake_serial_device_list.h"
 #include "platform/fake_system_clock.h"
 #include "platform/fake_url_opener.h"
 #include "platform/memory_settings_store.h"
@@ -36,7 +37,8 @@ class PageFixture {
           sheet(store) {}
 
     PageServices services() {
-        return PageServices{store, runtime, gps, flags, clock, starter, serial, messages, urls};
+        return PageServices{store,   runtime, gps,      flags, clock,
+                            starter, serial,  messages, urls,  &serialDevices};
     }
 
     // Adds a page to the sheet, shows the sheet on it and creates it.
@@ -63,6 +65,7 @@ class PageFixture {
     FakeSystemClock clock;
     FakeMessageService messages;
     FakeUrlOpener urls;
+    FakeSerialDeviceList serialDevices;  // the devices offered where a port is typed
     FakeSerialDevice* device = nullptr;  // owned by serial
     SerialPort serial;
     int starts = 0;

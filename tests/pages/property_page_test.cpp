@@ -23,6 +23,8 @@ class SamplePage final : public PropertyPage {
     SamplePage(const PageServices& services, BubbleTip& tip)
         : PropertyPage(services, tip, QStringLiteral("Sample"), QSize(351, 130)) {}
 
+    void SetStatus(const QString& text) { SetDlgItemText(1041, text); }
+
     int inits = 0;
     std::vector<int> ticks;
     std::vector<int32_t> stored;
@@ -76,6 +78,9 @@ TEST(PropertyPageTest, TemplatePlacesControlsAndLabelsNameTheFieldsAfterThem) {
     }
     EXPECT_EQ(buddies, (std::vector<QString>{"Rate:->control1009", "Status:->control1041"}));
     EXPECT_EQ(page->Control(1041)->accessibleName(), QStringLiteral("Status:"));
+    page->SetStatus(QStringLiteral("Nominal"));
+    EXPECT_EQ(page->Control(1041)->accessibleName(), QStringLiteral("Status: Nominal"))
+        << "a screen reader hears what a static text says";
     EXPECT_EQ(edit->accessibleDescription(), QStringLiteral("PC clock update rate in minutes."));
 
     // Radio groups are exclusive within themselves only.
@@ -108,6 +113,46 @@ TEST(PropertyPageTest, EditsStoreKeystrokeByKeystrokeAndTimersTickByIdentifier) 
     EXPECT_EQ(page.TimerPeriod(1000), 1000);
     ASSERT_TRUE(test::waitFor([&] { return page.ticks.size() >= 3; }, 2000));
     EXPECT_EQ(page.ticks.front(), 1) << "the 50 ms timer ticks first";
+}
+
+// Texts too wide for their template rectangles in the desktop's font, and with no room beside them,
+// are narrowed until they show whole; the others keep the page's font.
+class CrowdedPage final : public PropertyPage {
+  public:
+    CrowdedPage(const PageServices& services, BubbleTip& tip)
+        : PropertyPage(services, tip, QStringLiteral("Crowded")) {}
+
+  protected:
+    void BuildTemplate() override {
+        PushButton(1, QStringLiteral("Apply Comm Settings"), {127, 27, 60, 14});
+        PushButton(2, QStringLiteral("OK"), {127, 47, 60, 14});
+        CheckBox(3, QStringLiteral("Randomly pick time server when setting the PC clock"),
+                 {106, 65, 150, 10});
+        Label(QStringLiteral("A label far too long for its eight units"), {7, 90, 8, 8});
+        PushButton(4, QStringLiteral("Next"), {30, 88, 40, 14});  // no room to widen into
+    }
+    void OnInitDialog() override {}
+};
+
+TEST(PropertyPageTest, TextsTooWideForTheirRectanglesAreNarrowedUntilTheyShowWhole) {
+    test::PageFixture f;
+    auto& page = f.Show(new CrowdedPage(f.services(), f.sheet.bubbleTip()));
+    const QFont pageFont = page.font();
+    EXPECT_EQ(page.Control(2)->font(), pageFont);
+    for (const int id : {1, 3}) {
+        const QWidget* control = page.Control(id);
+        EXPECT_TRUE(control->font().stretch() < 100 ||
+                    control->font().pixelSize() < pageFont.pixelSize())
+            << id;
+        const auto* button = qobject_cast<const QAbstractButton*>(control);
+        const int textRoom = id == 1 ? control->width() : control->width() - 20;
+        EXPECT_LE(control->fontMetrics().horizontalAdvance(button->text()), textRoom) << id;
+    }
+    for (const QLabel* label : page.findChildren<QLabel*>()) {
+        EXPECT_EQ(label->font().pixelSize(), 8) << "at 8 pixels the shrinking stops";
+        EXPECT_LE(label->geometry().right() + 3, page.Control(4)->x())
+            << "widened up to the button";
+    }
 }
 
 }  // namespace

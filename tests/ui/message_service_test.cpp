@@ -1,5 +1,6 @@
-// Message boxes on the desktop: text, caption, icon and the one OK button; boxes asked for by a
-// worker thread are shown by the UI thread without holding the worker up.
+// Message boxes on the desktop: text, caption, icon and the one OK button, questions with Yes and
+// No; boxes asked for by a worker thread are shown by the UI thread without holding the worker
+// up.
 #include "platform/qt_message_service.h"
 
 #include <gtest/gtest.h>
@@ -25,18 +26,19 @@ struct SeenBox {
     int buttons = 0;
 };
 
-// Closes the next message box with its OK button, recording what it showed. Bounded: gives up
-// after ten seconds.
-void closeNextBox(SeenBox& seen, bool& closed) {
+// Closes the next message box with its `button` (OK by default), recording what it showed.
+// Bounded: gives up after ten seconds.
+void closeNextBox(SeenBox& seen, bool& closed,
+                  QMessageBox::StandardButton button = QMessageBox::Ok) {
     auto* poll = new QTimer(qApp);
     auto started = std::make_shared<QElapsedTimer>();
     started->start();
-    QObject::connect(poll, &QTimer::timeout, qApp, [poll, started, &seen, &closed] {
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll, started, &seen, &closed, button] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box != nullptr) {
             seen = {box->text(), box->windowTitle(), box->icon(),
                     static_cast<int>(box->buttons().size())};
-            box->button(QMessageBox::Ok)->click();
+            box->button(button)->click();
             closed = true;
         }
         if (box != nullptr || started->elapsed() > 10000) {
@@ -100,6 +102,31 @@ TEST(QtMessageServiceTest, ABoxFromAnotherThreadIsShownByTheUiThreadWithoutBlock
     ASSERT_TRUE(test::waitFor([&] { return closed; }, 10000));
     EXPECT_EQ(seen.text, QStringLiteral("from a worker"));
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
+}
+
+TEST(QtMessageServiceTest, AQuestionHasYesAndNoAndReturnsTheAnswer) {
+    QtMessageService service;
+    for (const bool yes : {true, false}) {
+        SeenBox seen;
+        bool closed = false;
+        closeNextBox(seen, closed, yes ? QMessageBox::Yes : QMessageBox::No);
+        EXPECT_EQ(service.askYesNo("Add it?", "Horalux", kIconExclamation), yes);
+        ASSERT_TRUE(closed);
+        EXPECT_EQ(seen.text, QStringLiteral("Add it?"));
+        EXPECT_EQ(seen.icon, QMessageBox::Warning);
+        EXPECT_EQ(seen.buttons, 2);
+    }
+
+    // A worker cannot wait for an answer: it gets No at once, and the text is still shown.
+    bool answer = true;
+    std::thread worker([&] { answer = service.askYesNo("from a worker", "", kIconExclamation); });
+    worker.join();
+    EXPECT_FALSE(answer);
+    SeenBox seen;
+    bool closed = false;
+    closeNextBox(seen, closed);
+    ASSERT_TRUE(test::waitFor([&] { return closed; }, 10000));
+    EXPECT_EQ(seen.text, QStringLiteral("from a worker"));
 }
 
 TEST(QtMessageServiceTest, BeepFromAnyThreadIsHarmless) {

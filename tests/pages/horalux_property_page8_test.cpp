@@ -1,0 +1,96 @@
+// The System Configuration page: the bubble tips switched at once, and a change of reference
+// reopening the receiver's port (GPS) or closing it and clearing the GPS record (network).
+#include "pages/horalux_property_page8.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QTest>
+
+#include "app/settings_keys.h"
+#include "page_fixture.h"
+
+namespace horalux {
+namespace {
+
+using Page = CHoraluxPropertyPage8;
+
+TEST(SystemConfigurationPageTest, ShowsTheReferenceAndTheTipsAndSwitchesTheTipsAtOnce) {
+    for (const int network : {0, 1}) {
+        test::PageFixture f;
+        f.runtime.useNetworkTime = network;
+        f.sheet.bubbleTip().setEnabled(network == 0);
+        auto& page = f.Show(new Page(f.services(), f.sheet.bubbleTip()));
+        EXPECT_EQ(page.Control<QRadioButton>(Page::kUseGps)->isChecked(), network == 0);
+        EXPECT_EQ(page.Control<QRadioButton>(Page::kUseNetwork)->isChecked(), network == 1);
+        EXPECT_EQ(page.Control<QCheckBox>(Page::kEnableBubbles)->isChecked(), network == 0);
+        EXPECT_EQ(f.device->openCount(), 0) << "showing the page changes nothing";
+        if (network == 1) {
+            continue;
+        }
+        EXPECT_EQ(page.caption(), QStringLiteral("System Configuration"));
+        QStringList groups;
+        for (const QGroupBox* group : page.findChildren<QGroupBox*>()) {
+            groups.append(group->title());
+        }
+        groups.sort();
+        EXPECT_EQ(groups, (QStringList{"Miscellaneous ", "PC Clock Reference"}));
+        f.Screenshot("page-system-configuration");
+
+        QTest::mouseClick(page.Control<QCheckBox>(Page::kEnableBubbles), Qt::LeftButton);
+        EXPECT_FALSE(f.sheet.bubbleTip().isEnabled());
+        EXPECT_EQ(f.store.read(keys::EnableBubbleTip), 0);
+        QTest::keyClick(page.Control<QCheckBox>(Page::kEnableBubbles), Qt::Key_Space);
+        EXPECT_TRUE(f.sheet.bubbleTip().isEnabled());
+        EXPECT_EQ(f.store.read(keys::EnableBubbleTip), 1);
+    }
+}
+
+TEST(SystemConfigurationPageTest, GpsReopensTheStoredPortAndTheNetworkClosesItAndClearsTheRecord) {
+    test::PageFixture f;
+    f.store.write(keys::Device, "/dev/ttyACM0");
+    f.store.write(keys::Baud, 9600);
+    f.runtime.useNetworkTime = 0;
+    ASSERT_EQ(f.serial.OpenFromSettings(f.store), 0);
+    f.gps.portHandle = f.serial.Handle();
+    auto& page = f.Show(new Page(f.services(), f.sheet.bubbleTip()));
+
+    // GPS while GPS is the reference: the port is closed and opened again all the same.
+    QTest::mouseClick(page.Control<QRadioButton>(Page::kUseGps), Qt::LeftButton);
+    EXPECT_EQ(f.device->closeCount(), 1);
+    EXPECT_EQ(f.device->openedPaths(), (std::vector<std::string>{"/dev/ttyACM0", "/dev/ttyACM0"}));
+    EXPECT_EQ(f.device->lastSettings().baud, 9600);
+    EXPECT_EQ(f.gps.portHandle, f.serial.Handle());
+    EXPECT_EQ(f.store.read(keys::UseNetworkTime), 0);
+    EXPECT_TRUE(f.store.contains(keys::kSettings, "UseNetworkTime"));
+
+    // The network: the port closes, the record is cleared at once.
+    f.gps.latitude = -33.85;
+    f.gps.utcSecond = 17;
+    f.gps.satellitesInView = 9;
+    f.gps.satellites[0] = {12, 40, 50, 1, 38};
+    QTest::mouseClick(page.Control<QRadioButton>(Page::kUseNetwork), Qt::LeftButton);
+    EXPECT_EQ(f.runtime.useNetworkTime.load(), 1);
+    EXPECT_EQ(f.store.read(keys::UseNetworkTime), 1);
+    EXPECT_FALSE(f.serial.IsOpen());
+    EXPECT_EQ(f.gps.portHandle, nullptr);
+    EXPECT_EQ(f.gps.latitude, 0.0);
+    EXPECT_EQ(f.gps.utcSecond, 0);
+    EXPECT_EQ(f.gps.satellitesInView, 0);
+    EXPECT_EQ(f.gps.satellites[0], SatelliteInfo{});
+
+    // And back, with the port failing to open: the reference is GPS all the same, and the serial
+    // port has said why.
+    f.device->setOpenResult({SerialOpenStep::Open, EBUSY});
+    QTest::mouseClick(page.Control<QRadioButton>(Page::kUseGps), Qt::LeftButton);
+    EXPECT_EQ(f.runtime.useNetworkTime.load(), 0);
+    EXPECT_EQ(f.store.read(keys::UseNetworkTime), 0);
+    EXPECT_EQ(f.gps.portHandle, f.serial.Handle());
+    ASSERT_EQ(f.messages.boxes().size(), 1u);
+    EXPECT_EQ(f.messages.boxes()[0].text.rfind("Access Denied!", 0), 0u);
+}
+
+}  // namespace
+}  // namespace horalux
