@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QObject>
+#include <optional>
 
 #include "platform/time_service_source.h"
 
@@ -17,14 +18,15 @@ class TimedatedSource final : public TimeServiceSource {
     static constexpr const char* kService = "org.freedesktop.timedate1";
     static constexpr const char* kPath = "/org/freedesktop/timedate1";
 
-    explicit TimedatedSource(QDBusConnection bus = QDBusConnection::systemBus(),
-                             int timeoutMs = kTimeoutMs);
+    // The system bus, reached at the first look (not before the program needs it).
+    TimedatedSource() = default;
+    TimedatedSource(QDBusConnection bus, int timeoutMs);
 
     void detect(Report report) override;
 
   private:
-    QDBusConnection bus_;
-    int timeoutMs_;
+    std::optional<QDBusConnection> bus_;
+    int timeoutMs_ = kTimeoutMs;
     QObject context_;  // replies are delivered through it, and not at all once it is gone
 };
 

@@ -181,7 +181,7 @@ TEST(TimedatedSourceTest, ReadsNtpAndGivesAnEmptyReportWhenTheServiceCannotTellI
 }
 
 TEST(TimedatedSourceTest, NoBusGivesAnEmptyReportThroughTheEventLoop) {
-    TimedatedSource source(QDBusConnection(QStringLiteral("no such connection")));
+    TimedatedSource source(QDBusConnection(QStringLiteral("no such connection")), 1000);
     std::optional<TimeServiceReport> report;
     source.detect([&](const TimeServiceReport& r) { report = r; });
     EXPECT_FALSE(report);
