@@ -39,10 +39,9 @@ convert "$E2E_SHOTS/e2e-tray-sni-panel.png" -crop 240x32+0+0 +repage -scale 300%
     "$E2E_SHOTS/e2e-tray-sni-icon.png"
 
 # The menu: the panel asks the program for it (the trace shows it opening) and draws it.
-menu_opened() { e2e_menu_open; }
 for attempt in 1 2 3; do
     xdotool mousemove "$x" "$y" click 3
-    e2e_wait 3 menu_opened && break
+    e2e_wait 3 e2e_menu_open && break
     e2e_log "the menu did not open (attempt $attempt)"
 done
 e2e_menu_open || e2e_fail "the tray menu did not open"

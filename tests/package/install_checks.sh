@@ -71,8 +71,15 @@ check_tree() {
         [ -z "$warnings" ] || fail "man $page: $warnings"
         zcat "$root/usr/share/man/man1/$page.1.gz" | grep -q "^\.TH " || fail "man $page has no title"
     done
-    [ "$("$root/usr/bin/horalux" --version)" = "Horalux Version 3.50 Build 4" ] ||
-        fail "horalux --version"
+    # The arguments answer without a desktop: DISPLAY is taken away.
+    [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/horalux" --version)" = \
+        "Horalux Version 3.50 Build 4" ] || fail "horalux --version"
+    env -u DISPLAY "$root/usr/bin/horalux" --help 2>/dev/null | grep -q '^  HORALUX_CLOCK_FILE ' ||
+        fail "horalux --help does not list the environment settings"
+    local status=0 said
+    said="$(env -u DISPLAY "$root/usr/bin/horalux" --bogus 2>&1 >/dev/null)" || status=$?
+    [ "$status" -eq 2 ] || fail "horalux --bogus ended with status $status"
+    grep -q "^Usage: horalux" <<<"$said" || fail "horalux --bogus printed no usage on stderr"
     { "$root/usr/bin/horalux-diag" 2>&1 || true; } | grep -q '^usage: horalux-diag' ||
         fail "horalux-diag does not run"
     { "$root/usr/bin/nmea-replay" 2>&1 || true; } | grep -q 'usage: nmea-replay' ||
