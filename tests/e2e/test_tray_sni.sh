@@ -2,7 +2,8 @@
 # The tray icon on a panel that hosts StatusNotifierItems over D-Bus (xfce4-panel, as on Xfce,
 # KDE Plasma and most panels): the icon appears in the panel, its menu opens from a right-click
 # (the panel draws it from the menu the program exports), and "&Exit" ends the program and takes
-# the icon away.
+# the icon away. At its start the program also rewrites an autostart entry that names a program
+# no longer there (it was moved), keeping it turned off as it was.
 source "$(dirname "$0")/harness.sh"
 e2e_init tray-sni
 e2e_start_x
@@ -20,12 +21,18 @@ DigitalClockEnabled=0
 Device=$E2E_GPS
 INI
 
+autostart="$XDG_CONFIG_HOME/autostart/example.quorvane.Horalux.desktop"
+mkdir -p "$(dirname "$autostart")"
+printf '[Desktop Entry]\nType=Application\nExec=/opt/moved-away/horalux\nHidden=true\n' >"$autostart"
+
 strip="1024x32+0+0"  # the panel
 gold=f2b11c          # the satellite's body in icon 109
 e2e_start_app
 registered() { [ -n "$(e2e_sni_items)" ]; }
 e2e_wait 15 registered || e2e_fail "the program registered no StatusNotifierItem"
 e2e_log "registered: $(e2e_sni_items)"
+grep -qx "Exec=$E2E_BIN/horalux" "$autostart" && grep -qx 'Hidden=true' "$autostart" ||
+    e2e_fail "the stale autostart entry was not rewritten: $(cat "$autostart")"
 e2e_wait_log 5 'tray icon=109 tip="Horalux"$' || e2e_fail "the tray state did not reach icon 109"
 shot="$E2E_WORK/panel.png"
 icon_in_panel() {
