@@ -47,7 +47,7 @@ CHoraluxApp::CHoraluxApp()
     : clock_(makeSystemClock()),
       capability_(MakeTimeCapability(*clock_)),
       help_(urls_, messages_),
-      autostart_(project::kAppId, ProgramPath()),
+      autostart_({project::kAppId, project::kProductName, project::kSummary}, ProgramPath()),
       integration_(autostart_, ClockPrivilegeFor(*clock_), ProgramPath(),
                    {&processTable_, &timedated_}, messages_),
       serial_(messages_),

@@ -6,8 +6,6 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#include "app/project_info.h"
-
 namespace horalux {
 
 namespace {
@@ -119,8 +117,8 @@ bool IsExecutableFile(const std::string& path) {
 
 }  // namespace
 
-AutostartEntry::AutostartEntry(std::string appId, std::string executable, QString folder)
-    : appId_(std::move(appId)),
+AutostartEntry::AutostartEntry(Identity identity, std::string executable, QString folder)
+    : identity_(std::move(identity)),
       executable_(std::move(executable)),
       folder_(folder.isEmpty() ? defaultFolder() : std::move(folder)) {}
 
@@ -130,7 +128,8 @@ QString AutostartEntry::defaultFolder() {
 }
 
 QString AutostartEntry::path() const {
-    return QDir(folder_).filePath(QString::fromStdString(appId_) + QStringLiteral(".desktop"));
+    return QDir(folder_).filePath(QString::fromStdString(identity_.appId) +
+                                  QStringLiteral(".desktop"));
 }
 
 AutostartEntry::State AutostartEntry::state() const {
@@ -195,7 +194,7 @@ bool AutostartEntry::write(bool enabled, QString* error) const {
         return fail(QStringLiteral("Cannot create the folder %1.").arg(folder_));
     }
     QSaveFile file(path());
-    const std::string text = Contents(appId_, executable_, enabled);
+    const std::string text = Contents(identity_, executable_, enabled);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(text.data(), static_cast<qint64>(text.size())) < 0 || !file.commit()) {
         return fail(QStringLiteral("Cannot write %1: %2.").arg(path(), file.errorString()));
@@ -203,15 +202,15 @@ bool AutostartEntry::write(bool enabled, QString* error) const {
     return true;
 }
 
-std::string AutostartEntry::Contents(std::string_view appId, std::string_view executable,
+std::string AutostartEntry::Contents(const Identity& identity, std::string_view executable,
                                      bool enabled) {
     std::string text = "[Desktop Entry]\nType=Application\n";
-    text += "Name=" + std::string(project::kProductName) + "\n";
-    text += "Comment=" + std::string(project::kSummary) + "\n";
+    text += "Name=" + EscapeString(identity.name) + "\n";
+    text += "Comment=" + EscapeString(identity.comment) + "\n";
     text += "Exec=" + EscapeString(ExecValue(executable)) + "\n";
     // A session skips an entry whose program is gone instead of failing to start it.
     text += "TryExec=" + EscapeString(executable) + "\n";
-    text += "Icon=" + std::string(appId) + "\n";
+    text += "Icon=" + EscapeString(identity.appId) + "\n";
     text += "Terminal=false\n";
     text += "X-GNOME-Autostart-enabled=true\n";
     if (!enabled) {

@@ -22,9 +22,16 @@ class AutostartEntry {
         Disabled,  // an entry that the session skips
     };
 
+    // What the entry says of the program: its desktop id (the file's name), name and comment.
+    struct Identity {
+        std::string appId;
+        std::string name;
+        std::string comment;
+    };
+
     // `executable`: the program to start (an absolute path); `folder`: by default
     // defaultFolder().
-    AutostartEntry(std::string appId, std::string executable, QString folder = {});
+    AutostartEntry(Identity identity, std::string executable, QString folder = {});
 
     // $XDG_CONFIG_HOME/autostart, or ~/.config/autostart.
     static QString defaultFolder();
@@ -46,7 +53,8 @@ class AutostartEntry {
     std::optional<std::string> program() const;
 
     // The entry's text, starting `executable`, enabled or marked Hidden.
-    static std::string Contents(std::string_view appId, std::string_view executable, bool enabled);
+    static std::string Contents(const Identity& identity, std::string_view executable,
+                                bool enabled);
     // A program path as the first word of an Exec value (quoted where the desktop entry format
     // requires it) and back: the program named by an Exec value.
     static std::string ExecValue(std::string_view program);
@@ -55,7 +63,7 @@ class AutostartEntry {
   private:
     bool write(bool enabled, QString* error) const;
 
-    std::string appId_;
+    Identity identity_;
     std::string executable_;
     QString folder_;
 };

@@ -43,7 +43,8 @@ struct IntegrationRig {
 
     test::TempDir config;  // XDG_CONFIG_HOME
     QString folder = QString::fromStdString((config.path() / "autostart").string());
-    AutostartEntry autostart{"example.quorvane.Horalux", "/usr/bin/horalux", folder};
+    AutostartEntry autostart{
+        {"example.quorvane.Horalux", "Horalux", "Keeps the clock"}, "/usr/bin/horalux", folder};
     std::filesystem::path file = config.path() / "autostart" / "example.quorvane.Horalux.desktop";
     AnsweringSource source;
     FakeMessageService messages;

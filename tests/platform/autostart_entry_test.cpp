@@ -17,12 +17,14 @@ namespace horalux {
 namespace {
 
 constexpr const char* kId = "example.quorvane.Horalux";
+const AutostartEntry::Identity kIdentity{
+    kId, "Horalux", "Keeps the PC clock set from a GPS receiver or a network time server"};
 
 struct AutostartRig {
     test::TempDir dir;
     QString folder = QString::fromStdString((dir.path() / "autostart").string());
 
-    AutostartEntry entry(const std::string& program) const { return {kId, program, folder}; }
+    AutostartEntry entry(const std::string& program) const { return {kIdentity, program, folder}; }
     std::string path() const {
         return (dir.path() / "autostart" / (std::string(kId) + ".desktop")).string();
     }
@@ -108,7 +110,7 @@ TEST(AutostartEntryTest, LivesUnderXdgConfigHome) {
     const char* saved = std::getenv("XDG_CONFIG_HOME");
     const std::string before = saved != nullptr ? saved : "";
     ::setenv("XDG_CONFIG_HOME", rig.dir.path().c_str(), 1);
-    EXPECT_EQ(AutostartEntry(kId, "/usr/bin/horalux").path().toStdString(), rig.path());
+    EXPECT_EQ(AutostartEntry(kIdentity, "/usr/bin/horalux").path().toStdString(), rig.path());
     ::setenv("XDG_CONFIG_HOME", before.c_str(), 1);
 }
 
