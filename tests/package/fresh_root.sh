@@ -67,6 +67,10 @@ esac
 version="$(in_root setpriv --reuid=65534 --regid=65534 --clear-groups /usr/bin/horalux --version)"
 [ "$version" = "Horalux Version 3.50 Build 4" ] ||
     { echo "fresh_root: FAIL: horalux --version printed '$version'" >&2; exit 1; }
+# Every shared library the programs and Qt's X11 platform plugin need is there.
+missing="$(in_root sh -c 'ldd /usr/bin/horalux /usr/bin/horalux-diag /usr/bin/nmea-replay \
+    /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms/libqxcb.so' | grep 'not found' || true)"
+[ -z "$missing" ] || { echo "fresh_root: FAIL: libraries not found: $missing" >&2; exit 1; }
 in_root dpkg -s horalux | grep -q '^Status: install ok installed$' ||
     { echo "fresh_root: FAIL: the package is not configured" >&2; exit 1; }
 
