@@ -2,7 +2,9 @@
 // run this again only after changing a picture:
 //   cmake --build BUILD --target horalux-icongen && BUILD/bin/horalux-icongen resources
 // Tray icons 109 (GPS reference), 138 (network reference), 140 (network, setting the clock) and
-// 141 (network unreachable) go to icons/ID-SIZE.png; the artwork 112 to bitmaps/112.png.
+// 141 (network unreachable) go to icons/ID-SIZE.png; the artwork 112 to bitmaps/112.png. The
+// program's own icon 109 also comes in the larger sizes of a desktop's menus (128, 256) and as a
+// scalable picture, icons/109.svg, drawn with the same figures.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -10,10 +12,12 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QSaveFile>
 #include <QtMath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <string>
 
 namespace {
 
@@ -238,6 +242,97 @@ QImage artwork() {
     return image;
 }
 
+// Icon 109 as SVG text: the figures of gpsIcon() at size s, written as elements.
+class SvgIcon {
+  public:
+    explicit SvgIcon(int s) : s_(s) {}
+
+    std::string text() {
+        const qreal clock = s_ * 0.66;
+        clockFace(QRectF(s_ - clock, s_ - clock, clock, clock));
+        satellite(QPointF(s_ * 0.3, s_ * 0.3), s_ * 0.6);
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+               num(s_) + "\" height=\"" + num(s_) + "\" viewBox=\"0 0 " + num(s_) + " " + num(s_) +
+               "\">\n" + body_ + "</svg>\n";
+    }
+
+  private:
+    static std::string num(qreal v) { return QString::number(v, 'f', 2).toStdString(); }
+    static std::string colour(const QColor& c) { return c.name().toStdString(); }
+
+    void line(QPointF a, QPointF b, const QColor& c, qreal width, const char* cap = "round") {
+        body_ += "  <line x1=\"" + num(a.x()) + "\" y1=\"" + num(a.y()) + "\" x2=\"" + num(b.x()) +
+                 "\" y2=\"" + num(b.y()) + "\" stroke=\"" + colour(c) + "\" stroke-width=\"" +
+                 num(width) + "\" stroke-linecap=\"" + cap + "\"/>\n";
+    }
+
+    void clockFace(const QRectF& r) {
+        const qreal d = r.width();
+        const qreal rim = std::max(1.0, d / 11.0);
+        const QPointF c = r.center();
+        const qreal radius = d / 2 - rim / 2;
+        body_ += "  <circle cx=\"" + num(c.x()) + "\" cy=\"" + num(c.y()) + "\" r=\"" +
+                 num(radius) + "\" fill=\"#ffffff\" stroke=\"" + colour(kNavy) +
+                 "\" stroke-width=\"" + num(rim) + "\"/>\n";
+        for (int h = 0; h < 12; h += 3) {
+            line(onCircle(c, radius * 0.78, h * 30), onCircle(c, radius * 0.62, h * 30), kNavy,
+                 std::max(1.0, d / 24.0));
+        }
+        const qreal hand = std::max(1.2, d / 10.0);
+        line(c, onCircle(c, radius * 0.48, 305), kNavy, hand);
+        line(c, onCircle(c, radius * 0.72, 60), kNavy, hand * 0.8);
+    }
+
+    void rect(const QRectF& r, const QColor& fill, const QColor& stroke, qreal width,
+              qreal corner = 0) {
+        body_ += "    <rect x=\"" + num(r.x()) + "\" y=\"" + num(r.y()) + "\" width=\"" +
+                 num(r.width()) + "\" height=\"" + num(r.height()) + "\"";
+        if (corner > 0) {
+            body_ += " rx=\"" + num(corner) + "\"";
+        }
+        body_ += " fill=\"" + colour(fill) + "\" stroke=\"" + colour(stroke) +
+                 "\" stroke-width=\"" + num(width) + "\"/>\n";
+    }
+
+    void satellite(QPointF c, qreal size) {
+        const qreal wingW = size * 0.34;
+        const qreal wingH = size * 0.26;
+        const qreal body = size * 0.26;
+        const qreal pen = std::max(1.0, size / 18.0);
+        const QColor wingEdge(0x9c, 0xc3, 0xff);
+        const qreal wingPen = std::max(0.8, size / 28.0);
+        body_ +=
+            "  <g transform=\"translate(" + num(c.x()) + " " + num(c.y()) + ") rotate(-45)\">\n";
+        body_ += "  ";
+        line({-size / 2 + wingW, 0}, {size / 2 - wingW, 0}, kNavy, pen, "butt");
+        rect(QRectF(-size / 2, -wingH / 2, wingW, wingH), kPanel, wingEdge, wingPen);
+        rect(QRectF(size / 2 - wingW, -wingH / 2, wingW, wingH), kPanel, wingEdge, wingPen);
+        for (qreal x : {-size / 2 + wingW / 2, size / 2 - wingW / 2}) {
+            body_ += "  ";
+            line({x, -wingH / 2}, {x, wingH / 2}, wingEdge, wingPen, "butt");
+        }
+        rect(QRectF(-body / 2, -body / 2, body, body), kGold, kNavy, pen, body / 5);
+        body_ += "  ";
+        line({0, body / 2}, {0, body / 2 + size * 0.12}, kNavy, pen, "butt");
+        body_ += "  </g>\n";
+    }
+
+    int s_;
+    std::string body_;
+};
+
+bool saveText(const std::string& text, const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) < 0 || !file.commit()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
 bool save(const QImage& image, const QString& path) {
     if (!image.save(path, "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
@@ -275,6 +370,10 @@ int main(int argc, char** argv) {
                        root.filePath(QStringLiteral("icons/%1-%2.png").arg(id).arg(size)));
         }
     }
+    for (int size : {128, 256}) {
+        ok &= save(gpsIcon(size), root.filePath(QStringLiteral("icons/109-%1.png").arg(size)));
+    }
+    ok &= saveText(SvgIcon(256).text(), root.filePath(QStringLiteral("icons/109.svg")));
     ok &= save(artwork(), root.filePath(QStringLiteral("bitmaps/112.png")));
     return ok ? 0 : 1;
 }

@@ -2,8 +2,10 @@
 
 #include <QApplication>
 
+#include "app/project_info.h"
 #include "app/time_server_list.h"
 #include "pages/property_pages.h"
+#include "platform/clock_privilege.h"
 #include "platform/linux_time_capability.h"
 #include "ui/first_run_dialog.h"
 
@@ -27,12 +29,27 @@ std::unique_ptr<TimeCapability> MakeTimeCapability(const SystemClock& clock) {
     return std::make_unique<LinuxTimeCapability>();
 }
 
+std::string ProgramPath() {
+    return QCoreApplication::applicationFilePath().toStdString();
+}
+
+// The virtual clock needs no privilege; the system clock needs CAP_SYS_TIME.
+ClockPrivilege ClockPrivilegeFor(const SystemClock& clock) {
+    if (dynamic_cast<const VirtualSystemClock*>(&clock) != nullptr) {
+        return ClockPrivilege::Held;
+    }
+    return ClassifyClockPrivilege(ProbeClockPrivilege(ProgramPath()));
+}
+
 }  // namespace
 
 CHoraluxApp::CHoraluxApp()
     : clock_(makeSystemClock()),
       capability_(MakeTimeCapability(*clock_)),
       help_(urls_, messages_),
+      autostart_({project::kAppId, project::kProductName, project::kSummary}, ProgramPath()),
+      integration_(autostart_, ClockPrivilegeFor(*clock_), ProgramPath(),
+                   {&processTable_, &timedated_}, messages_),
       serial_(messages_),
       parser_(gps_),
       reader_(gps_, parser_, *clock_) {}
@@ -87,6 +104,14 @@ bool CHoraluxApp::CreateMainFrame() {
                      Qt::QueuedConnection);
     frame_->hide();
     return true;
+}
+
+void CHoraluxApp::RefreshStartAtLogIn() {
+    integration_.refreshAutostart();
+}
+
+void CHoraluxApp::EnableStartAtLogIn() {
+    integration_.setStartAtLogIn(true);
 }
 
 void CHoraluxApp::OpenSerialPort(const SettingsStore& store) {

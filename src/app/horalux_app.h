@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/desktop_integration.h"
 #include "app/main_frame.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
@@ -11,12 +12,15 @@
 #include "gps/nmea_parser.h"
 #include "gps/nmea_reader.h"
 #include "gps/serial_port.h"
+#include "platform/autostart_entry.h"
 #include "platform/desktop_url_opener.h"
+#include "platform/process_table_source.h"
 #include "platform/qsettings_store.h"
 #include "platform/qt_message_service.h"
 #include "platform/qt_serial_device_list.h"
 #include "platform/system_clock.h"
 #include "platform/time_capability.h"
+#include "platform/timedated_source.h"
 #include "sync/sync_flags.h"
 #include "sync/sync_worker.h"
 #include "ui/help_manual.h"
@@ -38,6 +42,9 @@ class CHoraluxApp final : public StartupHost {
     StartupResult InitInstance();
 
     CMainFrame* mainFrame() { return frame_.get(); }
+    // The start at log-in, the clock privilege and other time services, for the System
+    // Configuration page.
+    DesktopIntegration& desktopIntegration() { return integration_; }
 
     // StartupHost
     bool ClaimSingleInstance() override;
@@ -45,6 +52,8 @@ class CHoraluxApp final : public StartupHost {
     std::optional<int> AskFirstRunChoice(int preset) override;
     bool CreateMainFrame() override;
     void OpenSerialPort(const SettingsStore& store) override;
+    void RefreshStartAtLogIn() override;
+    void EnableStartAtLogIn() override;
 
   private:
     std::unique_ptr<SystemClock> clock_;
@@ -53,6 +62,10 @@ class CHoraluxApp final : public StartupHost {
     DesktopUrlOpener urls_;
     QtSerialDeviceList serialDevices_;
     HelpManual help_;
+    AutostartEntry autostart_;
+    ProcessTableSource processTable_;
+    TimedatedSource timedated_;
+    DesktopIntegration integration_;
     RuntimeSettings runtime_;
     GpsState gps_;
     SyncFlags flags_;

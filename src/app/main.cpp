@@ -1,11 +1,23 @@
 // The tray program: keeps the PC clock set from a GPS receiver or a network time server.
 #include <QApplication>
+#include <QSessionManager>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/horalux_app.h"
 
 int main(int argc, char** argv) {
+    // --version and --help answer without a desktop; anything else is an error.
+    const horalux::CommandLine command =
+        horalux::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (command.action != horalux::CommandLine::Action::Run) {
+        std::FILE* out = command.action == horalux::CommandLine::Action::Error ? stderr : stdout;
+        std::fputs(command.output.c_str(), out);
+        return command.exitCode;
+    }
     // Without a desktop session Qt would abort with a core dump; say what is missing instead.
     const auto unset = [](const char* name) {
         const char* value = std::getenv(name);
@@ -20,6 +32,11 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Quorvane"));
     // The program has no main window; it ends only through the tray menu's "&Exit".
     QApplication::setQuitOnLastWindowClosed(false);
+    // The start at log-in is the autostart entry's: a session manager that restored the program
+    // as well would start a second copy, which opens the first one's properties window.
+    QObject::connect(&app, &QGuiApplication::saveStateRequest, &app, [](QSessionManager& manager) {
+        manager.setRestartHint(QSessionManager::RestartNever);
+    });
 
     horalux::CHoraluxApp horalux;
     switch (horalux.InitInstance()) {

@@ -38,6 +38,13 @@ std::string Escaped(const std::string& text) {
 
 }  // namespace
 
+const char* const CMainFrame::kNoTrayMessage =
+    "Horalux found no notification area (system tray) on this desktop to show its icon in.\n\n"
+    "It goes on keeping the clock all the same. The desktop clock stays on the screen: "
+    "right-click it for the properties and for Exit. Starting Horalux again also opens its "
+    "properties.\n\n"
+    "On GNOME, the package gnome-shell-extension-appindicator adds a notification area.";
+
 CMainFrame::CMainFrame(const MainFrameServices& services,
                        PropertiesWindowHolder::PageFactory addPages, QWidget* parent)
     : QWidget(parent),
@@ -63,6 +70,8 @@ CMainFrame::CMainFrame(const MainFrameServices& services,
     heartbeatTimer_.start(kHeartbeatMs, this);
     trayTimer_.start(kTrayMs, this);
     secondTimer_.start(kSecondMs, this);
+    sinceStart_.start();
+    trayAbsenceTimer_.start(TrayAbsence::kCheckPeriodMs, this);
 }
 
 CMainFrame::~CMainFrame() {
@@ -111,10 +120,6 @@ void CMainFrame::CreateMenu() {
 }
 
 void CMainFrame::CreateTrayIcon() {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        std::fprintf(stderr,
-                     "horalux: no system tray on this desktop; the icon appears when one starts\n");
-    }
     tray_.setIcon(TrayPicture(kIconGps));
     tray_.setToolTip(QStringLiteral("Horalux"));
     tray_.setContextMenu(menu_.get());
@@ -243,6 +248,28 @@ void CMainFrame::FollowPort() {
     }
 }
 
+bool CMainFrame::offersExit() const {
+    return trayAbsence_.noticed() && !QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void CMainFrame::OnTrayAbsenceCheck(bool trayAvailable, int64_t elapsedMs) {
+    const bool notify = trayAbsence_.Check(trayAvailable, elapsedMs);
+    if (trayAbsence_.decided()) {
+        trayAbsenceTimer_.stop();
+    }
+    if (!notify) {
+        return;
+    }
+    std::fprintf(stderr,
+                 "horalux: no system tray on this desktop; the desktop clock stays shown\n");
+    // Shown without storing "DigitalClockEnabled": on a desktop with a tray it stays hidden.
+    if (clock_) {
+        clock_->show();
+        clock_->raise();
+    }
+    services_.messages.messageBox(kNoTrayMessage, "Horalux", kIconInformation);
+}
+
 void CMainFrame::OnTrayTimer() {
     const std::optional<TrayState> next =
         trayState_.Next(services_.runtime.useNetworkTime.load(),
@@ -267,6 +294,8 @@ void CMainFrame::timerEvent(QTimerEvent* event) {
         OnHeartbeatTimer();
     } else if (event->timerId() == trayTimer_.timerId()) {
         OnTrayTimer();
+    } else if (event->timerId() == trayAbsenceTimer_.timerId()) {
+        OnTrayAbsenceCheck(QSystemTrayIcon::isSystemTrayAvailable(), sinceStart_.elapsed());
     } else if (event->timerId() != secondTimer_.timerId()) {
         QWidget::timerEvent(event);
     }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <memory>
 
 #include "app/heartbeat.h"
 #include "app/port_watch.h"
+#include "app/tray_absence.h"
 #include "app/tray_menu.h"
 #include "app/tray_state.h"
 #include "app/update_starter.h"
@@ -49,6 +51,9 @@ struct MainFrameServices {
 //   or closed;
 // - timer 3, every 200 ms: the tray icon and tip follow the reference and the worker's flags;
 // - timer 4, every 1000 ms: kept for its period, not acted on.
+// Where the desktop offers no tray (GNOME without an extension), the user is told so once, after
+// a grace period for a panel that starts later than the program; the desktop clock then stays on
+// the screen and its menu ends with "&Exit", so the properties and the exit remain in reach.
 // It is never shown. Closing it ("&Exit") saves the clock's position and ends the program;
 // destroying it removes the tray icon.
 class CMainFrame : public QWidget, public ClockWindowHost {
@@ -80,12 +85,21 @@ class CMainFrame : public QWidget, public ClockWindowHost {
     void setPcClockNow() override { SetPcClockNow(); }
     void openProperties() override { OpenProperties(); }
     void showHelp() override { ShowHelpIndex(); }
+    bool offersExit() const override;
+    void exitProgram() override { close(); }
 
     // The timers' work, callable directly by tests.
     void OnHeartbeatTimer();
     void OnTrayTimer();
     // Bytes (or a hang-up) on the receiver's port.
     void OnPortReadable();
+    // One look for the tray, `elapsedMs` after start (every TrayAbsence::kCheckPeriodMs until it
+    // is decided): tells the user once when there is none and keeps the desktop clock shown.
+    void OnTrayAbsenceCheck(bool trayAvailable, int64_t elapsedMs);
+    bool trayAbsenceNoticed() const { return trayAbsence_.noticed(); }
+
+    // The text of the message shown where the desktop has no tray.
+    static const char* const kNoTrayMessage;
 
     // The descriptor of the receiver's port being watched, -1 when none.
     int watchedPortHandle() const { return portWatch_.handle(); }
@@ -135,6 +149,10 @@ class CMainFrame : public QWidget, public ClockWindowHost {
     QBasicTimer heartbeatTimer_;  // timer 1
     QBasicTimer trayTimer_;       // timer 3
     QBasicTimer secondTimer_;     // timer 4
+
+    TrayAbsence trayAbsence_;
+    QElapsedTimer sinceStart_;
+    QBasicTimer trayAbsenceTimer_;
 };
 
 }  // namespace horalux

@@ -7,8 +7,9 @@ namespace horalux {
 
 namespace {
 
-// The first-run choice, preset from "UseNetworkTime"; on OK the answer is stored and the dialog
-// is not offered again. Any other end writes nothing, so the dialog comes back at the next start.
+// The first-run choice, preset from "UseNetworkTime"; on OK the answer is stored, the program is
+// set to start at log-in and the dialog is not offered again. Any other end writes nothing, so the
+// dialog comes back at the next start.
 void OfferFirstRunChoice(StartupHost& host, SettingsStore& store, RuntimeSettings& runtime) {
     if (store.read(keys::FirstTimeConfig) != 1) {
         return;
@@ -22,6 +23,7 @@ void OfferFirstRunChoice(StartupHost& host, SettingsStore& store, RuntimeSetting
     runtime.useNetworkTime = useNetwork;
     store.write(keys::UseNetworkTime, useNetwork);
     store.write(keys::FirstTimeConfig, 0);
+    host.EnableStartAtLogIn();
 }
 
 }  // namespace
@@ -31,6 +33,7 @@ StartupResult RunStartup(StartupHost& host, RuntimeSettings& runtime, GpsState& 
         return StartupResult::AnotherCopyRuns;
     }
     SettingsStore& store = host.OpenSettings();
+    host.RefreshStartAtLogIn();
 
     runtime.load(store);
     gps.timeSource = static_cast<int16_t>(store.read(keys::UseTimrFrom));

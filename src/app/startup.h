@@ -22,6 +22,11 @@ class StartupHost {
     // Shows the first-run dialog with the choice preset (0 GPS, 1 network time server): the
     // choice when the user confirms with OK, nothing when the dialog ends any other way.
     virtual std::optional<int> AskFirstRunChoice(int preset) = 0;
+    // Brings the user's autostart entry up to date: one that names a program no longer there
+    // (the program moved) is rewritten to name this one.
+    virtual void RefreshStartAtLogIn() = 0;
+    // The first-run dialog was confirmed: the program starts when the user logs in from now on.
+    virtual void EnableStartAtLogIn() = 0;
     // Creates the hidden main frame (tray icon, desktop clock, timers); false when it failed.
     virtual bool CreateMainFrame() = 0;
     // Opens the receiver's serial port as the store names it and hands it to the GPS record,
@@ -35,10 +40,11 @@ enum class StartupResult {
     FrameFailed,      // the main frame could not be created
 };
 
-// Start-up in its order: single instance, settings store, the process-wide settings and the GPS
-// time source, the current server (which writes the default server list on an empty store), the
-// first-run choice while "FirstTimeConfig" is 1, the main frame, and the serial port when GPS is
-// the reference. Windows-style socket start-up has no counterpart here: sockets need none.
+// Start-up in its order: single instance, settings store, the autostart entry kept up to date,
+// the process-wide settings and the GPS time source, the current server (which writes the
+// default server list on an empty store), the first-run choice while "FirstTimeConfig" is 1 (OK
+// also turns on the start at log-in), the main frame, and the serial port when GPS is the
+// reference. Windows-style socket start-up has no counterpart here: sockets need none.
 StartupResult RunStartup(StartupHost& host, RuntimeSettings& runtime, GpsState& gps);
 
 }  // namespace horalux

@@ -221,6 +221,11 @@ void ClockWindow::runCommand(int32_t command) {
         case command::kClockProperties:
             host_.openProperties();
             break;
+        case command::kExit:
+            if (host_.offersExit()) {
+                host_.exitProgram();
+            }
+            break;
         default:
             break;
     }
@@ -250,6 +255,10 @@ std::unique_ptr<QMenu> ClockWindow::buildMenu() {
                 current = menu.get();
                 break;
         }
+    }
+    if (host_.offersExit()) {
+        menu->addSeparator();
+        menu->addAction(QStringLiteral("&Exit"))->setData(command::kExit);
     }
     return menu;
 }

@@ -62,7 +62,8 @@ class ClockWindow : public QWidget {
 
     // Runs a menu command (ids in app/command_ids.h).
     void runCommand(int32_t command);
-    // The context menu as it opens now, check marks set; each action's data is its command.
+    // The context menu as it opens now, check marks set; each action's data is its command. It
+    // ends with "&Exit" while the host offers it (no tray icon does).
     std::unique_ptr<QMenu> buildMenu();
     // Where a context menu opened from the keyboard goes, in screen coordinates.
     QPoint keyboardMenuPosition() const;

@@ -14,6 +14,11 @@ class ClockWindowHost {
     virtual void openProperties() = 0;
     // "Help Topics...": open the help manual's contents.
     virtual void showHelp() = 0;
+    // Whether the clock's menu ends with "&Exit": where no tray icon offers it, the desktop clock
+    // is the one way left to end the program.
+    virtual bool offersExit() const { return false; }
+    // "&Exit": end the program, as the tray menu's "&Exit" does.
+    virtual void exitProgram() {}
 };
 
 }  // namespace horalux

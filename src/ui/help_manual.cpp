@@ -1,5 +1,6 @@
 #include "ui/help_manual.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -17,10 +18,20 @@ const QString kResourceFolder = QStringLiteral(":/help");
 
 }  // namespace
 
-HelpManual::HelpManual(UrlOpener& opener, MessageService& messages, QString folder)
+HelpManual::HelpManual(UrlOpener& opener, MessageService& messages, QString folder,
+                       QString installed)
     : opener_(opener),
       messages_(messages),
-      folder_(folder.isEmpty() ? defaultFolder() : std::move(folder)) {}
+      folder_(folder.isEmpty() ? defaultFolder() : std::move(folder)),
+      installed_(std::move(installed)) {}
+
+QString HelpManual::installedFolder() {
+    if (QCoreApplication::instance() == nullptr) {
+        return {};
+    }
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/../share/horalux/help"));
+}
 
 QString HelpManual::defaultFolder() {
     QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -83,7 +94,9 @@ std::optional<QString> HelpManual::extract(QString* error) {
 
 bool HelpManual::showPage(const QString& page) {
     QString error;
-    const auto folder = extract(&error);
+    const bool installed =
+        !installed_.isEmpty() && QFileInfo::exists(QDir(installed_).filePath(kIndexPage));
+    const auto folder = installed ? std::optional(installed_) : extract(&error);
     if (!folder) {
         report(error);
         return false;

@@ -36,6 +36,8 @@ class RecordingHost final : public StartupHost {
         return frameCreated;
     }
     void OpenSerialPort(const SettingsStore&) override { steps.push_back("port"); }
+    void RefreshStartAtLogIn() override { steps.push_back("autostart"); }
+    void EnableStartAtLogIn() override { steps.push_back("start-at-log-in"); }
 
     bool anotherCopyRuns = false;
     bool frameCreated = true;
@@ -63,7 +65,8 @@ TEST(StartupTest, FirstStartOnAnEmptyStoreAsksWithGpsPresetAndStoresOk) {
     StartupRig rig;
     rig.host.answer = 0;
     EXPECT_EQ(rig.Run(), StartupResult::Running);
-    EXPECT_EQ(rig.host.steps, (Steps{"claim", "settings", "first-run:0", "frame", "port"}));
+    EXPECT_EQ(rig.host.steps, (Steps{"claim", "settings", "autostart", "first-run:0",
+                                     "start-at-log-in", "frame", "port"}));
     EXPECT_EQ(rig.store.read(keys::UseNetworkTime), 0);
     EXPECT_TRUE(rig.store.contains("Settings", "UseNetworkTime"));
     EXPECT_EQ(rig.store.read(keys::FirstTimeConfig), 0);
@@ -75,14 +78,15 @@ TEST(StartupTest, FirstStartOnAnEmptyStoreAsksWithGpsPresetAndStoresOk) {
     // The next start goes straight through.
     rig.host.steps.clear();
     EXPECT_EQ(rig.Run(), StartupResult::Running);
-    EXPECT_EQ(rig.host.steps, (Steps{"claim", "settings", "frame", "port"}));
+    EXPECT_EQ(rig.host.steps, (Steps{"claim", "settings", "autostart", "frame", "port"}));
 }
 
 TEST(StartupTest, ChoosingTheNetworkOpensNoSerialPort) {
     StartupRig rig;
     rig.host.answer = 1;
     EXPECT_EQ(rig.Run(), StartupResult::Running);
-    EXPECT_EQ(rig.host.steps, (Steps{"claim", "settings", "first-run:0", "frame"}));
+    EXPECT_EQ(rig.host.steps,
+              (Steps{"claim", "settings", "autostart", "first-run:0", "start-at-log-in", "frame"}));
     EXPECT_EQ(rig.runtime.useNetworkTime, 1);
     EXPECT_EQ(rig.store.read(keys::UseNetworkTime), 1);
     EXPECT_EQ(rig.store.read(keys::FirstTimeConfig), 0);
@@ -99,7 +103,8 @@ TEST(StartupTest, EscapeWritesNothingAndTheDialogComesBackNextTime) {
 
     rig.host.steps.clear();
     rig.Run();
-    EXPECT_EQ(rig.host.steps, (Steps{"claim", "settings", "first-run:0", "frame", "port"}));
+    EXPECT_EQ(rig.host.steps,
+              (Steps{"claim", "settings", "autostart", "first-run:0", "frame", "port"}));
 }
 
 TEST(StartupTest, TheDialogIsPresetToTheNetworkWhenItIsAlreadyTheReference) {
@@ -107,7 +112,8 @@ TEST(StartupTest, TheDialogIsPresetToTheNetworkWhenItIsAlreadyTheReference) {
     rig.store.write(keys::UseNetworkTime, 1);
     rig.host.answer = 0;  // the user switches back to GPS
     rig.Run();
-    EXPECT_EQ(rig.host.steps, (Steps{"claim", "settings", "first-run:1", "frame", "port"}));
+    EXPECT_EQ(rig.host.steps, (Steps{"claim", "settings", "autostart", "first-run:1",
+                                     "start-at-log-in", "frame", "port"}));
     EXPECT_EQ(rig.runtime.useNetworkTime, 0);
     EXPECT_EQ(rig.store.read(keys::UseNetworkTime), 0);
 
@@ -115,7 +121,7 @@ TEST(StartupTest, TheDialogIsPresetToTheNetworkWhenItIsAlreadyTheReference) {
     StartupRig kept;
     kept.store.write(keys::UseNetworkTime, 1);
     kept.Run();
-    EXPECT_EQ(kept.host.steps, (Steps{"claim", "settings", "first-run:1", "frame"}));
+    EXPECT_EQ(kept.host.steps, (Steps{"claim", "settings", "autostart", "first-run:1", "frame"}));
 }
 
 TEST(StartupTest, ASecondCopyStopsBeforeTouchingTheStore) {
@@ -131,7 +137,7 @@ TEST(StartupTest, AFrameThatCannotBeCreatedEndsStartUpWithoutOpeningThePort) {
     rig.store.write(keys::FirstTimeConfig, 0);
     rig.host.frameCreated = false;
     EXPECT_EQ(rig.Run(), StartupResult::FrameFailed);
-    EXPECT_EQ(rig.host.steps, (Steps{"claim", "settings", "frame"}));
+    EXPECT_EQ(rig.host.steps, (Steps{"claim", "settings", "autostart", "frame"}));
 }
 
 TEST(StartupTest, LoadsTheProcessWideSettingsAndTheTimeSource) {

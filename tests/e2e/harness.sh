@@ -382,3 +382,84 @@ e2e_clock_offset() {
 }
 
 e2e_abs() { local v="$1"; echo "${v#-}"; }
+
+# ---- Tray hosts that speak StatusNotifierItem over D-Bus (xfce4-panel), and no tray at all.
+#
+#   e2e_start_session_bus          a D-Bus session bus of the test's own (exported)
+#   e2e_start_xfce_panel           xfce4-panel with only its notification area, at the top of the
+#                                  screen, hosting StatusNotifierItems and XEmbed icons
+#   e2e_sni_items                  the items the panel's StatusNotifierWatcher holds, one a line
+#   e2e_find_colour SHOT GEOMETRY RRGGBB
+#                                  "X Y" of the middle of the pixels near that colour within
+#                                  GEOMETRY (WxH+X+Y) of a screenshot; fails when there are none
+
+e2e_start_session_bus() {
+    local out
+    out="$(dbus-launch --sh-syntax)" || e2e_fail "dbus-launch failed"
+    eval "$out"
+    e2e_track "$DBUS_SESSION_BUS_PID"
+    export DBUS_SESSION_BUS_ADDRESS
+}
+
+e2e_sni_items() {
+    busctl --user get-property org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+        org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems 2>/dev/null |
+        tr ' ' '\n' | grep '"' | tr -d '"'
+}
+
+e2e_sni_host_ready() {
+    busctl --user get-property org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+        org.kde.StatusNotifierWatcher IsStatusNotifierHostRegistered 2>/dev/null | grep -q 'b true'
+}
+
+e2e_start_xfce_panel() {
+    local channel="$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
+    mkdir -p "$channel"
+    cat >"$channel/xfce4-panel.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="size" type="uint" value="32"/>
+      <property name="plugin-ids" type="array">
+        <value type="int" value="1"/>
+      </property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="systray"/>
+  </property>
+</channel>
+XML
+    xfce4-panel --disable-wm-check >"$E2E_WORK/panel.log" 2>&1 &
+    e2e_track $!
+    e2e_wait 20 e2e_sni_host_ready || e2e_fail "xfce4-panel hosts no StatusNotifierItems"
+    e2e_log "xfce4-panel hosting StatusNotifierItems"
+}
+
+e2e_find_colour() {
+    local shot="$1" geometry="$2" colour="$3"
+    convert "$shot" -crop "$geometry" +repage -depth 8 ppm:- | /usr/bin/python3 -c '
+import sys
+data = sys.stdin.buffer.read()
+parts = data.split(maxsplit=4)
+w, h = int(parts[1]), int(parts[2])
+pixels = parts[4]
+want = bytes.fromhex(sys.argv[1])
+xs, ys = [], []
+for y in range(h):
+    for x in range(w):
+        p = pixels[3 * (y * w + x):3 * (y * w + x) + 3]
+        if all(abs(p[i] - want[i]) <= 24 for i in range(3)):
+            xs.append(x)
+            ys.append(y)
+if not xs:
+    sys.exit(1)
+print(sum(xs) // len(xs) + int(sys.argv[2]), sum(ys) // len(ys) + int(sys.argv[3]))
+' "$colour" "$(cut -d+ -f2 <<<"$geometry")" "$(cut -d+ -f3 <<<"$geometry")"
+}

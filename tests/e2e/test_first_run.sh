@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The first-run dialog: an empty store shows it with "Synchronize to GPS" chosen; OK stores
-# "UseNetworkTime" 0 and "FirstTimeConfig" 0; Escape stores neither, so it comes back at the next
-# start; choosing the network time server stores 1 and opens no serial port.
+# "UseNetworkTime" 0 and "FirstTimeConfig" 0 and writes the autostart entry; Escape stores
+# neither and writes no entry, so it comes back at the next start; choosing the network time
+# server stores 1 and opens no serial port.
 source "$(dirname "$0")/harness.sh"
 e2e_init first-run
 e2e_start_x
@@ -58,7 +59,11 @@ stored_gps() {
 }
 e2e_wait 10 stored_gps || e2e_fail "OK did not store UseNetworkTime 0 and FirstTimeConfig 0"
 e2e_wait_log 10 'tray created' || e2e_fail "the program did not go on after OK"
+autostart="$XDG_CONFIG_HOME/autostart/example.quorvane.Horalux.desktop"
+grep -qx "Exec=$E2E_BIN/horalux" "$autostart" ||
+    e2e_fail "OK did not write the autostart entry: $(cat "$autostart" 2>&1)"
 stop_app
+rm -f "$autostart"
 
 # --- Escape on an empty store: nothing stored, the dialog comes back
 rm -f "$E2E_INI"
@@ -67,6 +72,7 @@ answer_and_close Escape
 e2e_wait_log 10 'tray created' || e2e_fail "the program did not go on after Escape"
 [ -z "$(e2e_ini_get Settings FirstTimeConfig)" ] || e2e_fail "Escape stored FirstTimeConfig"
 [ -z "$(e2e_ini_get Settings UseNetworkTime)" ] || e2e_fail "Escape stored UseNetworkTime"
+[ ! -e "$autostart" ] || e2e_fail "Escape wrote the autostart entry"
 stop_app
 
 # --- the dialog again; the network choice opens no serial port

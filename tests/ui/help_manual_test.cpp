@@ -125,6 +125,25 @@ TEST_F(HelpManualTest, AnUnwritableFolderIsReportedAndNothingOpens) {
     EXPECT_NE(messages.boxes()[0].text.find("blocked"), std::string::npos);
 }
 
+TEST_F(HelpManualTest, AnInstalledCopyIsOpenedWhereItIsAndAnIncompleteOneIsPassedOver) {
+    const QString installed = QString::fromStdString(dir.file("share/horalux/help"));
+    QDir().mkpath(installed);
+    HelpManual incomplete(opener, messages, folder, installed);
+    EXPECT_TRUE(incomplete.showContext(HelpManual::kFirstRunContext));
+    EXPECT_EQ(QUrl(QString::fromStdString(opener.urls.back())).toLocalFile(),
+              QDir(folder).filePath(QStringLiteral("first-run.html")));
+
+    std::ofstream(dir.file("share/horalux/help/index.html")) << "<title>x</title>";
+    std::ofstream(dir.file("share/horalux/help/first-run.html")) << "<title>y</title>";
+    QDir(folder).removeRecursively();
+    HelpManual packaged(opener, messages, folder, installed);
+    EXPECT_TRUE(packaged.showContext(HelpManual::kFirstRunContext));
+    EXPECT_EQ(QUrl(QString::fromStdString(opener.urls.back())).toLocalFile(),
+              QDir(installed).filePath(QStringLiteral("first-run.html")));
+    EXPECT_FALSE(QFileInfo::exists(folder)) << "nothing written out";
+    EXPECT_TRUE(messages.boxes().empty());
+}
+
 TEST(HelpManualFolderTest, DefaultsToThePrivateRuntimeFolder) {
     // The test main gives every test process its own XDG_RUNTIME_DIR.
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");

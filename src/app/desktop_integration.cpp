@@ -1,0 +1,54 @@
+#include "app/desktop_integration.h"
+
+#include <cstdio>
+
+#include "app/clock_privilege_notice.h"
+
+namespace horalux {
+
+DesktopIntegration::DesktopIntegration(AutostartEntry& autostart, ClockPrivilege privilege,
+                                       std::string program,
+                                       std::vector<TimeServiceSource*> timeSources,
+                                       MessageService& messages, QObject* parent)
+    : QObject(parent),
+      autostart_(autostart),
+      privilege_(privilege),
+      program_(std::move(program)),
+      otherServices_(std::move(timeSources)),
+      messages_(messages) {}
+
+bool DesktopIntegration::startAtLogIn() const {
+    return autostart_.enabled();
+}
+
+bool DesktopIntegration::setStartAtLogIn(bool on) {
+    QString error;
+    const bool done = on ? autostart_.enable(&error) : autostart_.disable(&error);
+    if (!done) {
+        messages_.messageBox(
+            ("Horalux could not change whether it starts when you log in.\n\n" + error)
+                .toStdString(),
+            "", kIconExclamation);
+    }
+    return startAtLogIn();
+}
+
+void DesktopIntegration::refreshAutostart() {
+    QString error;
+    if (!autostart_.refresh(&error) && !error.isEmpty()) {
+        std::fprintf(stderr, "horalux: the autostart entry is stale: %s\n", qPrintable(error));
+    }
+}
+
+QString DesktopIntegration::clockPrivilegeLine() const {
+    return QString::fromStdString(ClockPrivilegeLine(privilege_, program_));
+}
+
+void DesktopIntegration::lookForOtherTimeServices() {
+    otherServices_.detect([this](const std::string& line) {
+        otherTimeServicesLine_ = QString::fromStdString(line);
+        Q_EMIT otherTimeServicesLineChanged(otherTimeServicesLine_);
+    });
+}
+
+}  // namespace horalux

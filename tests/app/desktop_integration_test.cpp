@@ -1,0 +1,172 @@
+// The program at home on the desktop: the System Configuration page's check box writing and
+// removing the autostart entry (against a temporary XDG_CONFIG_HOME), its two lines, and the
+// main frame where the desktop has no tray.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <filesystem>
+#include <fstream>
+
+#include "app/desktop_integration.h"
+#include "app/main_frame.h"
+#include "app/settings_keys.h"
+#include "clock/clock_window.h"
+#include "gps/nmea_parser.h"
+#include "gps/nmea_reader.h"
+#include "platform/fake_message_service.h"
+#include "platform/fake_system_clock.h"
+#include "platform/fake_url_opener.h"
+#include "platform/memory_settings_store.h"
+#include "support/test_dirs.h"
+#include "ui/help_manual.h"
+
+namespace horalux {
+namespace {
+
+class AnsweringSource final : public TimeServiceSource {
+  public:
+    explicit AnsweringSource(TimeServiceReport report) : report_(std::move(report)) {}
+    void detect(Report report) override { report(report_); }
+
+  private:
+    TimeServiceReport report_;
+};
+
+struct IntegrationRig {
+    explicit IntegrationRig(ClockPrivilege privilege = ClockPrivilege::Held,
+                            TimeServiceReport found = {})
+        : source(std::move(found)),
+          integration(autostart, privilege, "/usr/bin/horalux", {&source}, messages) {}
+
+    test::TempDir config;  // XDG_CONFIG_HOME
+    QString folder = QString::fromStdString((config.path() / "autostart").string());
+    AutostartEntry autostart{
+        {"example.quorvane.Horalux", "Horalux", "Keeps the clock"}, "/usr/bin/horalux", folder};
+    std::filesystem::path file = config.path() / "autostart" / "example.quorvane.Horalux.desktop";
+    AnsweringSource source;
+    FakeMessageService messages;
+    DesktopIntegration integration;
+};
+
+TEST(DesktopIntegrationTest, TheCheckBoxWritesAndRemovesTheAutostartEntryAtOnce) {
+    IntegrationRig rig;
+    EXPECT_FALSE(rig.integration.startAtLogIn());
+    EXPECT_TRUE(rig.integration.setStartAtLogIn(true));
+    EXPECT_TRUE(std::filesystem::exists(rig.file));
+    EXPECT_TRUE(rig.integration.startAtLogIn());
+    EXPECT_FALSE(rig.integration.setStartAtLogIn(false));
+    EXPECT_FALSE(std::filesystem::exists(rig.file));
+    EXPECT_TRUE(rig.messages.boxes().empty());
+
+    // An entry the desktop's own settings turned off shows unchecked; checking turns it on.
+    std::filesystem::create_directories(rig.file.parent_path());
+    std::ofstream(rig.file) << "[Desktop Entry]\nExec=/usr/bin/horalux\nHidden=true\n";
+    EXPECT_FALSE(rig.integration.startAtLogIn());
+    EXPECT_TRUE(rig.integration.setStartAtLogIn(true));
+}
+
+TEST(DesktopIntegrationTest, AnEntryThatCannotBeWrittenIsReportedAndTheBoxFollowsTheTruth) {
+    IntegrationRig rig;
+    std::ofstream(rig.config.file("autostart")) << "a file where the folder goes";
+    EXPECT_FALSE(rig.integration.setStartAtLogIn(true));
+    ASSERT_EQ(rig.messages.boxes().size(), 1u);
+    EXPECT_EQ(
+        rig.messages.boxes()[0].text.rfind(
+            "Horalux could not change whether it starts when you log in.\n\nCannot create", 0),
+        0u)
+        << rig.messages.boxes()[0].text;
+}
+
+TEST(DesktopIntegrationTest, TheTwoLinesSayWhyTheClockMayNotMove) {
+    EXPECT_EQ(IntegrationRig(ClockPrivilege::Held).integration.clockPrivilegeLine(), "");
+    EXPECT_TRUE(IntegrationRig(ClockPrivilege::Missing)
+                    .integration.clockPrivilegeLine()
+                    .endsWith("sudo setcap cap_sys_time+ep /usr/bin/horalux"));
+
+    IntegrationRig rig(ClockPrivilege::Held, {{"chronyd"}, true});
+    QSignalSpy changed(&rig.integration, &DesktopIntegration::otherTimeServicesLineChanged);
+    EXPECT_EQ(rig.integration.otherTimeServicesLine(), "");
+    rig.integration.lookForOtherTimeServices();
+    ASSERT_EQ(changed.count(), 1);
+    const QString line = changed.at(0).at(0).toString();
+    EXPECT_TRUE(line.startsWith("Another time service keeps this PC's clock: chronyd."))
+        << line.toStdString();
+    EXPECT_EQ(rig.integration.otherTimeServicesLine(), line);
+}
+
+// The main frame on a desktop without a tray (the offscreen platform has none).
+struct NoTrayRig {
+    NoTrayRig() {
+        store.write(keys::DigitalClockEnabled, 0);
+        frame = std::make_unique<CMainFrame>(
+            MainFrameServices{store, runtime, gps, flags, clock, reader, starter, messages, help});
+    }
+
+    MemorySettingsStore store;
+    RuntimeSettings runtime;
+    GpsState gps;
+    SyncFlags flags;
+    FakeSystemClock clock{{2001, 3, 0, 18, 19, 53, 17, 0}};
+    NmeaParser parser{gps};
+    NmeaReader reader{gps, parser, clock};
+    UpdateStarter starter{runtime, [] { return std::string("ntp.example"); }, [] {}};
+    FakeMessageService messages;
+    FakeUrlOpener urls;
+    test::TempDir helpDir;
+    HelpManual help{urls, messages, QString::fromStdString(helpDir.path().string())};
+    std::unique_ptr<CMainFrame> frame;
+};
+
+std::vector<std::string> MenuTexts(ClockWindow& clock) {
+    std::vector<std::string> texts;
+    const std::unique_ptr<QMenu> menu = clock.buildMenu();
+    for (const QAction* action : menu->actions()) {
+        texts.push_back(action->text().toStdString());
+    }
+    return texts;
+}
+
+TEST(NoTrayTest, TellsOnceKeepsTheClockShownAndItsMenuEndsWithExit) {
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+    NoTrayRig rig;
+    ClockWindow& clock = *rig.frame->clockWindow();
+    EXPECT_FALSE(clock.isVisible());
+    const std::vector<std::string> before = MenuTexts(clock);
+    EXPECT_EQ(before.back(), "&Properties");
+
+    rig.frame->OnTrayAbsenceCheck(false, 2000);  // a panel may still come
+    EXPECT_TRUE(rig.messages.boxes().empty());
+    rig.frame->OnTrayAbsenceCheck(false, TrayAbsence::kGraceMs);
+    ASSERT_EQ(rig.messages.boxes().size(), 1u);
+    EXPECT_EQ(rig.messages.boxes()[0].text, CMainFrame::kNoTrayMessage);
+    EXPECT_EQ(rig.messages.boxes()[0].caption, "Horalux");
+    EXPECT_TRUE(clock.isVisible());
+    EXPECT_EQ(rig.store.read(keys::DigitalClockEnabled), 0) << "the user's choice stays stored";
+    rig.frame->OnTrayAbsenceCheck(false, 3 * TrayAbsence::kGraceMs);
+    EXPECT_EQ(rig.messages.boxes().size(), 1u);
+
+    std::vector<std::string> after = MenuTexts(clock);
+    ASSERT_EQ(after.size(), before.size() + 2);
+    EXPECT_EQ(after.back(), "&Exit");
+    QSignalSpy closed(rig.frame.get(), &CMainFrame::closed);
+    clock.runCommand(command::kExit);
+    EXPECT_EQ(closed.count(), 1);
+}
+
+TEST(NoTrayTest, ATrayThatAppearsInTimeMeansNoNoticeAndNoExitOnTheClock) {
+    NoTrayRig rig;
+    rig.frame->OnTrayAbsenceCheck(true, 3000);
+    rig.frame->OnTrayAbsenceCheck(false, 2 * TrayAbsence::kGraceMs);
+    EXPECT_TRUE(rig.messages.boxes().empty());
+    EXPECT_FALSE(rig.frame->clockWindow()->isVisible());
+    EXPECT_EQ(MenuTexts(*rig.frame->clockWindow()).back(), "&Properties");
+    QSignalSpy closed(rig.frame.get(), &CMainFrame::closed);
+    rig.frame->clockWindow()->runCommand(command::kExit);
+    EXPECT_EQ(closed.count(), 0);
+}
+
+}  // namespace
+}  // namespace horalux
