@@ -91,8 +91,9 @@ bool CHoraluxApp::CreateMainFrame() {
         runtime_, [this] { return TimeServerList(*store_).chooseServer(); },
         [this] { worker_->StartSync(); });
     const auto addPages = [this](CHoraluxPropertySheet& sheet) {
-        AddPropertyPages(sheet, PageServices{*store_, runtime_, gps_, flags_, *clock_, *starter_,
-                                             serial_, messages_, urls_, &serialDevices_});
+        AddPropertyPages(sheet,
+                         PageServices{*store_, runtime_, gps_, flags_, *clock_, *starter_, serial_,
+                                      messages_, urls_, &serialDevices_, &integration_});
     };
     frame_ = std::make_unique<CMainFrame>(
         MainFrameServices{*store_, runtime_, gps_, flags_, *clock_, reader_, *starter_, messages_,

@@ -1,5 +1,8 @@
 #include "pages/horalux_property_page8.h"
 
+#include <QLabel>
+
+#include "app/desktop_integration.h"
 #include "app/runtime_settings.h"
 #include "app/settings_keys.h"
 #include "gps/gps_state.h"
@@ -22,7 +25,19 @@ void CHoraluxPropertyPage8::BuildTemplate() {
     // The trailing blank is the group's caption as it has always been.
     GroupBox(QStringLiteral("Miscellaneous "), {161, 7, 182, 46});
     CheckBox(kEnableBubbles, QStringLiteral("Enable help bubbles"), {168, 20, 80, 10});
-    // The group has room under the check box for more of the program's own settings.
+    if (services().desktop != nullptr) {
+        CheckBox(kStartAtLogIn, QStringLiteral("Start Horalux when I log in"), {168, 35, 120, 10});
+        StaticText(kClockPrivilege, {7, 60, 336, 26});
+        StaticText(kOtherTimeServices, {7, 90, 336, 26});
+        for (const int id : {kClockPrivilege, kOtherTimeServices}) {
+            auto* line = Control<QLabel>(id);
+            line->setWordWrap(true);
+            line->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            // The command in the line can be copied.
+            line->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+            line->hide();
+        }
+    }
 }
 
 void CHoraluxPropertyPage8::OnInitDialog() {
@@ -40,6 +55,34 @@ void CHoraluxPropertyPage8::OnInitDialog() {
     OnClicked(kEnableBubbles, [this] { OnEnableBubbles(); });
     OnClicked(kUseGps, [this] { OnReference(); });
     OnClicked(kUseNetwork, [this] { OnReference(); });
+
+    if (DesktopIntegration* desktop = services().desktop) {
+        AddTip(kStartAtLogIn,
+               QStringLiteral("Starts Horalux in the background whenever you log in."));
+        CheckDlgButton(kStartAtLogIn, desktop->startAtLogIn());
+        OnClicked(kStartAtLogIn, [this] { OnStartAtLogIn(); });
+        ShowLine(kClockPrivilege, desktop->clockPrivilegeLine());
+        ShowLine(kOtherTimeServices, desktop->otherTimeServicesLine());
+        connect(desktop, &DesktopIntegration::otherTimeServicesLineChanged, this,
+                [this](const QString& line) { ShowLine(kOtherTimeServices, line); });
+        desktop->lookForOtherTimeServices();
+    }
+}
+
+void CHoraluxPropertyPage8::ShowLine(int id, const QString& text) {
+    if (auto* line = Control<QLabel>(id)) {
+        line->setText(text);
+        line->setAccessibleName(text);
+        line->setVisible(!text.isEmpty());
+    }
+}
+
+void CHoraluxPropertyPage8::OnStartAtLogIn() {
+    DesktopIntegration* desktop = services().desktop;
+    if (desktop != nullptr) {
+        // What the entry now says, should writing or removing it have failed.
+        CheckDlgButton(kStartAtLogIn, desktop->setStartAtLogIn(IsDlgButtonChecked(kStartAtLogIn)));
+    }
 }
 
 void CHoraluxPropertyPage8::OnEnableBubbles() {

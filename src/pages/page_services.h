@@ -12,6 +12,7 @@ class SerialPort;
 class MessageService;
 class UrlOpener;
 class SerialDeviceList;
+class DesktopIntegration;
 
 // What the property pages work with: the program's one instance of each.
 struct PageServices {
@@ -29,6 +30,8 @@ struct PageServices {
     UrlOpener& urls;
     // The serial devices present, offered where a port is typed (none: no offers).
     const SerialDeviceList* serialDevices = nullptr;
+    // Start at log-in, the clock privilege and other time services (none: not shown).
+    DesktopIntegration* desktop = nullptr;
 };
 
 }  // namespace horalux

@@ -1,5 +1,6 @@
-// The System Configuration page: the bubble tips switched at once, and a change of reference
-// reopening the receiver's port (GPS) or closing it and clearing the GPS record (network).
+// The System Configuration page: the bubble tips switched at once, a change of reference
+// reopening the receiver's port (GPS) or closing it and clearing the GPS record (network), and
+// the start at log-in with the lines on the clock privilege and other time services.
 #include "pages/horalux_property_page8.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,13 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <QLabel>
+#include <filesystem>
+
+#include "app/desktop_integration.h"
 #include "app/settings_keys.h"
 #include "page_fixture.h"
+#include "support/test_dirs.h"
 
 namespace horalux {
 namespace {
@@ -90,6 +96,62 @@ TEST(SystemConfigurationPageTest, GpsReopensTheStoredPortAndTheNetworkClosesItAn
     EXPECT_EQ(f.gps.portHandle, f.serial.Handle());
     ASSERT_EQ(f.messages.boxes().size(), 1u);
     EXPECT_EQ(f.messages.boxes()[0].text.rfind("Access Denied!", 0), 0u);
+}
+
+// Reports what it is told to, later, as the real sources do.
+class LaterSource final : public TimeServiceSource {
+  public:
+    void detect(Report report) override { pending = std::move(report); }
+    Report pending;
+};
+
+TEST(SystemConfigurationPageTest, StartAtLogInAndTheLinesOnThePrivilegeAndOtherServices) {
+    test::TempDir config;
+    const QString folder = QString::fromStdString((config.path() / "autostart").string());
+    AutostartEntry autostart{
+        {"example.quorvane.Horalux", "Horalux", "Keeps the clock"}, "/usr/bin/horalux", folder};
+    const auto entry = config.path() / "autostart" / "example.quorvane.Horalux.desktop";
+    LaterSource source;
+    test::PageFixture f;
+    DesktopIntegration desktop(autostart, ClockPrivilege::Missing, "/usr/bin/horalux", {&source},
+                               f.messages);
+    PageServices services = f.services();
+    services.desktop = &desktop;
+    auto& page = f.Show(new Page(services, f.sheet.bubbleTip()));
+
+    auto* box = page.Control<QCheckBox>(Page::kStartAtLogIn);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QStringLiteral("Start Horalux when I log in"));
+    EXPECT_FALSE(box->isChecked());
+    box->click();
+    EXPECT_TRUE(std::filesystem::exists(entry));
+    EXPECT_TRUE(box->isChecked());
+    box->click();
+    EXPECT_FALSE(std::filesystem::exists(entry));
+
+    const auto* privilege = page.Control<QLabel>(Page::kClockPrivilege);
+    EXPECT_TRUE(privilege->isVisible());
+    EXPECT_TRUE(
+        privilege->text().contains(QStringLiteral("setcap cap_sys_time+ep /usr/bin/horalux")))
+        << privilege->text().toStdString();
+    EXPECT_EQ(privilege->accessibleName(), privilege->text());
+
+    // The other services' line comes when the look ends, without blocking the page.
+    const auto* others = page.Control<QLabel>(Page::kOtherTimeServices);
+    EXPECT_FALSE(others->isVisible());
+    ASSERT_TRUE(source.pending);
+    source.pending(TimeServiceReport{{"chronyd"}, false});
+    EXPECT_TRUE(others->isVisible());
+    EXPECT_TRUE(others->text().contains(QStringLiteral("chronyd"))) << others->text().toStdString();
+    f.Screenshot("page-system-configuration-notes");
+}
+
+// Without the desktop's services (a test, a build without them) the page has none of the three.
+TEST(SystemConfigurationPageTest, WithoutTheDesktopServicesTheMiscellaneousGroupHasOnlyTheTips) {
+    test::PageFixture f;
+    auto& page = f.Show(new Page(f.services(), f.sheet.bubbleTip()));
+    EXPECT_EQ(page.Control(Page::kStartAtLogIn), nullptr);
+    EXPECT_EQ(page.Control(Page::kClockPrivilege), nullptr);
 }
 
 }  // namespace
