@@ -7,19 +7,6 @@
 
 namespace horalux {
 
-namespace {
-
-std::string_view TrimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
-}  // namespace
-
 CommPortChoice ParseCommPort(std::string_view text) {
     const std::string_view trimmed = TrimBlanks(text);
     if (trimmed.starts_with('/')) {

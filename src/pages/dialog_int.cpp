@@ -4,20 +4,14 @@
 
 namespace horalux {
 
-namespace {
-
 std::string_view TrimBlanks(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
     }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
 }
-
-}  // namespace
 
 int32_t DialogInt(std::string_view text) {
     text = TrimBlanks(text);

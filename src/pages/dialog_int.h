@@ -10,6 +10,9 @@ namespace horalux {
 // "12a", a value beyond 32 bits) reads as 0.
 int32_t DialogInt(std::string_view text);
 
+// The text without the blanks and tabs around it.
+std::string_view TrimBlanks(std::string_view text);
+
 // The low 16 bits of a number read from a field, as the fields kept in 16 bits store it:
 // 70000 -> 4464, -1 -> 65535.
 inline uint16_t Low16(int32_t value) {
