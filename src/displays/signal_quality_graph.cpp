@@ -12,7 +12,10 @@ SignalQualityGraph::SignalQualityGraph(QWidget* parent) : QWidget(parent) {
     InstallDisplayAccessibility();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(dialogFont());
-    setAccessibleName(QStringLiteral("Signal quality: ") + state_.Summary());
+}
+
+QString SignalQualityGraph::AccessibleSummary() const {
+    return QStringLiteral("Signal quality: ") + state_.Summary();
 }
 
 void SignalQualityGraph::invalidate(bool erase) {
@@ -21,10 +24,7 @@ void SignalQualityGraph::invalidate(bool erase) {
     } else {
         quietRepaint_ = true;
     }
-    const QString name = QStringLiteral("Signal quality: ") + state_.Summary();
-    if (accessibleName() != name) {
-        setAccessibleName(name);
-    }
+    NotifySummaryChanged(this);
     update();
 }
 

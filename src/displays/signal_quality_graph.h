@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "displays/display_accessibility.h"
 #include "displays/signal_quality_state.h"
 
 namespace horalux {
@@ -14,7 +15,7 @@ namespace horalux {
 //
 // The widget is opaque. A paint it asked for without erasing draws the bars over what is there;
 // every other paint (erasing, showing, exposure, a grab) fills the background first.
-class SignalQualityGraph final : public QWidget {
+class SignalQualityGraph final : public QWidget, public DescribedDisplay {
     Q_OBJECT
   public:
     explicit SignalQualityGraph(QWidget* parent = nullptr);
@@ -26,6 +27,9 @@ class SignalQualityGraph final : public QWidget {
     void invalidate(bool erase);
     // "Reset Signal Quality": forgets the extremes and repaints with erasing.
     void ResetExtremes();
+
+    // "Signal quality: 12 bars: 5 45 dB used; ...".
+    QString AccessibleSummary() const override;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -23,10 +23,19 @@ QImage LoadIcon(int id) {
 
 }  // namespace
 
-SkyPlot::SkyPlot(QWidget* parent) : QWidget(parent) {
+SkyPlot::SkyPlot(QWidget* parent) : QWidget(parent), markerMetrics_(markerFont_) {
     InstallDisplayAccessibility();
     setAttribute(Qt::WA_OpaquePaintEvent);
-    RefreshAccessibleName();
+    SetFonts();
+}
+
+void SkyPlot::SetFonts() {
+    gridFont_ = PlotFont(state_.fontSize);
+    markerFont_ = gridFont_;
+    // Plain pixels: an exclusive-or of smoothed edges would leave fringes of odd colours.
+    markerFont_.setStyleStrategy(QFont::NoAntialias);
+    markerMetrics_ = QFontMetrics(markerFont_);
+    markerImages_.clear();
 }
 
 QFont SkyPlot::PlotFont(int tenthsOfAPoint) {
@@ -47,6 +56,7 @@ void SkyPlot::SetRingStep(int degrees) {
 
 void SkyPlot::SetFontSize(int tenthsOfAPoint) {
     state_.fontSize = tenthsOfAPoint;
+    SetFonts();
     Invalidate();
 }
 
@@ -62,11 +72,13 @@ void SkyPlot::SetSatelliteIcons(int usedIcon, int inViewIcon) {
     // marker it is drawn in.
     usedIcon_ = LoadIcon(usedIcon);
     inViewIcon_ = LoadIcon(inViewIcon);
+    markerImages_.clear();
     Invalidate();
 }
 
 void SkyPlot::SetLabelFormat(const QString& format) {
     state_.SetLabelFormat(format);
+    markerImages_.clear();
     Invalidate();
 }
 
@@ -89,13 +101,12 @@ void SkyPlot::UpdateMarkers() {
     const std::vector<SkyMarker> markers = state_.Update();
     markersLastUpdate_ = static_cast<int>(markers.size());
     if (!markers.empty()) {
-        RefreshAccessibleName();
+        NotifySummaryChanged(this);
     }
     if (stale_ || buffer_.isNull() || markers.empty()) {
         return;  // a whole repaint is due anyway, or nothing changed
     }
     QPainter painter(&buffer_);
-    painter.setClipRegion(clip_);
     QRegion touched;
     for (const SkyMarker& marker : markers) {
         touched += DrawMarker(painter, marker);
@@ -146,18 +157,15 @@ void SkyPlot::RepaintBuffer() {
     geometry_ = SkyPlotGeometry(size());
 
     DrawGrid(painter);
-    painter.setClipRegion(clip_);
     for (const SkyMarker& marker : state_.Repaint()) {
         DrawMarker(painter, marker);
     }
-    RefreshAccessibleName();
 }
 
 void SkyPlot::DrawGrid(QPainter& painter) {
     painter.save();
-    const QFont font = PlotFont(state_.fontSize);
-    const QFontMetrics metrics(font);
-    painter.setFont(font);
+    const QFontMetrics metrics(gridFont_);
+    painter.setFont(gridFont_);
     const QColor background = toQColor(state_.backgroundColour);
     painter.setPen(QPen(toQColor(state_.gridColour), 0));
     painter.setBrush(background);
@@ -190,41 +198,54 @@ void SkyPlot::DrawGrid(QPainter& painter) {
 }
 
 QRect SkyPlot::DrawMarker(QPainter& painter, const SkyMarker& marker) {
-    QFont font = PlotFont(state_.fontSize);
-    // Plain pixels: an exclusive-or of smoothed edges would leave fringes of odd colours.
-    font.setStyleStrategy(QFont::NoAntialias);
-    const QFontMetrics metrics(font);
     const QImage& icon = Icon(marker.icon);
-    const SkyPlotGeometry::Marker layout =
-        SkyPlotGeometry::MarkerLayout(geometry_.Polar(marker.azimuth, marker.elevation),
-                                      metrics.maxWidth(), metrics.height(), icon.size());
-
-    QImage image(layout.image.size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-    image.fill(Qt::black);
-    {
-        QPainter p(&image);
-        if (!icon.isNull()) {
-            p.drawImage(layout.iconAt, icon);
-        } else {
-            p.setPen(QPen(toQColor(state_.crossColour), 0));
-            p.drawLine(layout.cross[0]);
-            p.drawLine(layout.cross[1]);
-        }
-        p.setFont(font);
-        p.setPen(toQColor(marker.colour));
-        p.drawText(layout.text, Qt::AlignHCenter | Qt::AlignTop, state_.Label(marker.prn));
+    const SkyPlotGeometry::Marker layout = SkyPlotGeometry::MarkerLayout(
+        geometry_.Polar(marker.azimuth, marker.elevation), markerMetrics_.maxWidth(),
+        markerMetrics_.height(), icon.size());
+    // Clipped to the disc; a marker well inside it needs no clipping, which is the slow part.
+    if (geometry_.InsideDisc(layout.image)) {
+        painter.setClipping(false);
+    } else {
+        painter.setClipRegion(clip_);
     }
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    painter.drawImage(layout.image.topLeft(), image);
+    painter.drawImage(layout.image.topLeft(), MarkerImage(marker, layout, icon));
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     return layout.image;
 }
 
-void SkyPlot::RefreshAccessibleName() {
-    const QString name = QStringLiteral("Sky plot: ") + state_.Summary();
-    if (accessibleName() != name) {
-        setAccessibleName(name);
+const QImage& SkyPlot::MarkerImage(const SkyMarker& marker, const SkyPlotGeometry::Marker& layout,
+                                   const QImage& icon) {
+    const QString label = state_.Label(marker.prn);
+    const QString key = QStringLiteral("%1/%2/%3").arg(label).arg(marker.colour).arg(marker.icon);
+    const auto found = markerImages_.constFind(key);
+    if (found != markerImages_.constEnd()) {
+        return *found;
     }
+    if (markerImages_.size() >= 256) {
+        markerImages_.clear();  // a sky changes slowly: a full cache only means odd labels
+    }
+    // Black, which leaves the plot as it is; the icon at the top middle, or a small cross; the
+    // label under it.
+    QImage image(layout.image.size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter p(&image);
+    if (!icon.isNull()) {
+        p.drawImage(layout.iconAt, icon);
+    } else {
+        p.setPen(QPen(toQColor(state_.crossColour), 0));
+        p.drawLine(layout.cross[0]);
+        p.drawLine(layout.cross[1]);
+    }
+    p.setFont(markerFont_);
+    p.setPen(toQColor(marker.colour));
+    p.drawText(layout.text, Qt::AlignHCenter | Qt::AlignTop, label);
+    p.end();
+    return *markerImages_.insert(key, image);
+}
+
+QString SkyPlot::AccessibleSummary() const {
+    return QStringLiteral("Sky plot: ") + state_.Summary();
 }
 
 }  // namespace horalux

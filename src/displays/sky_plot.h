@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetrics>
+#include <QHash>
 #include <QImage>
 #include <QRegion>
 #include <QWidget>
 #include <vector>
 
+#include "displays/display_accessibility.h"
 #include "displays/sky_plot_geometry.h"
 #include "displays/sky_plot_state.h"
 
@@ -19,7 +22,7 @@ namespace horalux {
 // host writes the 40 slots of state() and calls UpdateMarkers() once a second: markers are
 // combined with the buffer by exclusive-or, so the update draws only the satellites that moved,
 // changed state, appeared or went, each removed by drawing it again where it was.
-class SkyPlot final : public QWidget {
+class SkyPlot final : public QWidget, public DescribedDisplay {
     Q_OBJECT
   public:
     explicit SkyPlot(QWidget* parent = nullptr);
@@ -48,6 +51,9 @@ class SkyPlot final : public QWidget {
     int markersLastUpdate() const { return markersLastUpdate_; }
     int wholeRepaints() const { return wholeRepaints_; }
 
+    // "Sky plot: 12 satellites, 7 used in the fix: 5 at azimuth 120°, ...".
+    QString AccessibleSummary() const override;
+
     // "Arial" at a size in tenths of a point, in pixels as a 96-dpi display makes it.
     static QFont PlotFont(int tenthsOfAPoint);
 
@@ -63,7 +69,10 @@ class SkyPlot final : public QWidget {
     // Combines one marker with the buffer by exclusive-or; returns the area it touched.
     QRect DrawMarker(QPainter& painter, const SkyMarker& marker);
     const QImage& Icon(int id);
-    void RefreshAccessibleName();
+    void SetFonts();
+    // The marker's own image: composed once for each label, colour and icon, then reused.
+    const QImage& MarkerImage(const SkyMarker& marker, const SkyPlotGeometry::Marker& layout,
+                              const QImage& icon);
 
     SkyPlotState state_;
     SkyPlotGeometry geometry_;
@@ -73,6 +82,10 @@ class SkyPlot final : public QWidget {
     QImage usedIcon_;
     QImage inViewIcon_;
     QImage noIcon_;
+    QFont gridFont_;
+    QFont markerFont_;
+    QFontMetrics markerMetrics_;
+    QHash<QString, QImage> markerImages_;
     int markersLastUpdate_ = 0;
     int wholeRepaints_ = 0;
 };

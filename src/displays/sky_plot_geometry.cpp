@@ -45,6 +45,24 @@ QRect SkyPlotGeometry::ClipBounds() const {
     return QRect(left, top, Trunc(cx_ + r) + 1 - left, Trunc(cy_ + r) + 1 - top);
 }
 
+bool SkyPlotGeometry::InsideDisc(const QRect& area) const {
+    const QRect bounds = ClipBounds();
+    const double centreX = bounds.left() + bounds.width() / 2.0;
+    const double centreY = bounds.top() + bounds.height() / 2.0;
+    const double reach = bounds.width() / 2.0 - 1;
+    if (area.isEmpty() || reach <= 0) {
+        return false;
+    }
+    for (const double x : {double(area.left()), double(area.left()) + area.width()}) {
+        for (const double y : {double(area.top()), double(area.top()) + area.height()}) {
+            if (std::hypot(x - centreX, y - centreY) > reach) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 std::vector<SkyPlotGeometry::Ring> SkyPlotGeometry::Rings(int ringStep) const {
     std::vector<Ring> rings;
     if (ringStep <= 0) {

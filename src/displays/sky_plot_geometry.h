@@ -32,6 +32,9 @@ class SkyPlotGeometry {
     // The disc everything is clipped to: the ellipse in this rectangle, of radius trunc(R).
     QRect ClipBounds() const;
     int ClipRadius() const { return static_cast<int>(radius_); }
+    // Whether an area lies wholly inside that disc (with a pixel to spare), so that clipping
+    // to the disc leaves it whole.
+    bool InsideDisc(const QRect& area) const;
 
     struct Ring {
         int elevation;

@@ -178,9 +178,9 @@ TEST(SkyPlotWidgetTest, SettersRepaintEverythingAndMarkersStayInsideTheDisc) {
     p.plot.SetGridTextColor(0xFFFFFF);
     p.plot.grab();
     EXPECT_EQ(p.plot.wholeRepaints(), 2);
-    EXPECT_TRUE(p.plot.accessibleName().startsWith(QString::fromUtf8(
+    EXPECT_TRUE(AccessibleNameOf(&p.plot).startsWith(QString::fromUtf8(
         "Sky plot: 2 satellites, 1 used in the fix: 7 at azimuth 90°, elevation 90°;")))
-        << p.plot.accessibleName().toStdString();
+        << AccessibleNameOf(&p.plot).toStdString();
 }
 
 // A parent of one colour with a light in it.
@@ -288,7 +288,7 @@ TEST(SignalQualityGraphWidgetTest, BarsAndLabelsWhereTheRowsSay) {
         }
     }
     EXPECT_TRUE(valueText) << "\"  40  \" in the bar";
-    EXPECT_EQ(graph.accessibleName(),
+    EXPECT_EQ(AccessibleNameOf(&graph),
               QStringLiteral("Signal quality: 3 bars: 5 45 dB used; 12 30 dB; 17 40 dB"));
 
     // Beyond the last bar nothing but face.

@@ -40,6 +40,11 @@ TEST(SkyPlotGeometryTest, DiscOfTheInnerRectangleAndThePolarMapping) {
     for (const auto& p : points) {
         EXPECT_EQ(g.Polar(p.azimuth, p.elevation), p.at) << p.azimuth << "/" << p.elevation;
     }
+    // Areas that clipping to the disc leaves whole.
+    EXPECT_TRUE(g.InsideDisc(QRect(74, 77, 60, 33)));
+    EXPECT_FALSE(g.InsideDisc(QRect(74, 0, 60, 33))) << "across the horizon";
+    EXPECT_FALSE(g.InsideDisc(QRect(14, 3, 10, 10))) << "in the corner outside the disc";
+    EXPECT_FALSE(g.InsideDisc(QRect()));
     // Absurd values stay finite.
     const QPoint far = g.Polar(90, -2000000000);
     EXPECT_LE(far.x(), 104 + 1000000);

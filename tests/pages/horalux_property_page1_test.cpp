@@ -10,6 +10,7 @@
 #include <string>
 
 #include "displays/activity_led.h"
+#include "displays/display_accessibility.h"
 #include "displays/signal_quality_graph.h"
 #include "gps/nmea_parser.h"
 #include "gps/nmea_reader.h"
@@ -84,7 +85,7 @@ TEST(GpsStatusPageTest, TemplateTipsAndTheNamesAScreenReaderGives) {
             EXPECT_EQ((*label)->text(), QString::fromUtf8(c.name));
         }
     }
-    EXPECT_EQ(p.page->light()->accessibleName(), QStringLiteral("Rx:"));
+    EXPECT_EQ(AccessibleNameOf(p.page->light()), QStringLiteral("Rx:"));
     EXPECT_EQ(p.page->light()->state().Cell(), QPoint(16, 144)) << "large green LED, dim";
     EXPECT_EQ(p.page->Control<QPushButton>(1008)->text(), QStringLiteral("Update PC Clock Now"));
     EXPECT_TRUE(p.page->TimerRunning(1));
@@ -127,7 +128,7 @@ TEST(GpsStatusPageTest, SentencesFlashTheLightAndSetTheTimeAndTheBars) {
     EXPECT_EQ(bars.bars[0].snr, 46);
     EXPECT_EQ(bars.bars[2].used, 1) << "PRN 12 is in the GSA";
     EXPECT_EQ(bars.bars[4].prn, 4);
-    EXPECT_EQ(p.page->graph()->accessibleName().left(24),
+    EXPECT_EQ(AccessibleNameOf(p.page->graph()).left(24),
               QStringLiteral("Signal quality: 8 bars: "));
 
     // Fourteen in view: 14 bars; only 12 entries are copied, so 13 and 14 stay PRN 0.

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 
 #include "displays/activity_led.h"
+#include "displays/display_accessibility.h"
 #include "displays/signal_quality_graph.h"
 #include "displays/sky_plot.h"
 #include "gps/fake_serial_input.h"
@@ -119,8 +120,8 @@ TEST(StatusPagesReplayTest, TwelveChannelGpsCaptureShowsOnBothTabsTheSameEachRun
     EXPECT_TRUE(text(run.position, 1003).startsWith(QString::fromUtf8("S 37° 47.0")))
         << text(run.position, 1003).toStdString();
     EXPECT_TRUE(text(run.position, 1005).startsWith(QString::fromUtf8("E 175° 18.")));
-    EXPECT_TRUE(run.position->skyPlot()->accessibleName().startsWith(QStringLiteral("Sky plot: 1")))
-        << run.position->skyPlot()->accessibleName().toStdString();
+    EXPECT_TRUE(AccessibleNameOf(run.position->skyPlot()).startsWith(QStringLiteral("Sky plot: 1")))
+        << AccessibleNameOf(run.position->skyPlot()).toStdString();
 
     const QImage statusShot = run.Grab(run.status);
     const QImage positionShot = run.Grab(run.position);

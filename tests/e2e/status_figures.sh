@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Measures what the status pages cost, on a virtual screen in GPS mode with a synthetic receiver
+# on a pty (as figures.sh runs it): the program's CPU time over IDLE_SECONDS (default 60) each
+# without the properties window, with it open on "GPS Signal Quality", open on "Position", and
+# after it has been closed (the pages' timers keep running). CPU time of the process is what is
+# counted, which other load on the machine disturbs little. Not a test: prints the figures.
+#   HORALUX_BUILD_DIR=build bash tests/e2e/status_figures.sh
+# A11Y=1 runs the program with the accessibility bus, as with a screen reader.
+source "$(dirname "$0")/harness.sh"
+e2e_init status-figures
+IDLE_SECONDS="${IDLE_SECONDS:-60}"
+e2e_start_x
+e2e_start_tray
+[ "${A11Y:-0}" = 1 ] && e2e_start_a11y
+e2e_start_pty
+e2e_start_replay --synthetic "$E2E_FEED"
+e2e_settings <<INI
+[Settings]
+FirstTimeConfig=0
+UseNetworkTime=0
+DigitalClockEnabled=${CLOCK_SHOWN:-1}
+
+[Serial%20Port%20Commmunications]
+Device=$E2E_GPS
+INI
+
+e2e_start_app
+e2e_wait 15 e2e_tray_icon_present || e2e_fail "no tray icon"
+e2e_wait 30 grep -q 'timeLocked=1' "$E2E_APP_LOG" || e2e_fail "GPS time never locked"
+sleep 5
+
+hz=$(getconf CLK_TCK)
+ticks() { awk '{ print $14 + $15 }' "/proc/$E2E_APP_PID/stat"; }
+measure() {
+    local before after load
+    load="$(cut -d' ' -f1-3 /proc/loadavg)"
+    before=$(ticks)
+    sleep "$IDLE_SECONDS"
+    after=$(ticks)
+    echo "CPU time over $IDLE_SECONDS s, $1:" \
+        "$(awk -v t=$((after - before)) -v hz="$hz" -v s="$IDLE_SECONDS" \
+            'BEGIN { printf "%.2f s (%.3f %% of one core)", t / hz, 100 * t / hz / s }')" \
+        "[load average before: $load]"
+}
+
+measure "no properties window"
+
+e2e_tray_menu 10 || e2e_fail "the tray menu did not open"
+xdotool key p
+win="$(e2e_find_window 10 "Horalux Properties")" || e2e_fail "the properties window did not open"
+sleep 3
+measure "properties open on GPS Signal Quality"
+
+# The second tab, by where it lies on the window (no screen reader needed).
+IFS=, read -r x y _ _ <<<"$(e2e_window_geometry "$win")"
+xdotool mousemove $((x + 170)) $((y + 22)) click 1
+sleep 1
+xdotool mousemove 0 400
+sleep 2
+e2e_screenshot status-figures-position
+measure "properties open on Position"
+
+/usr/bin/python3 "$(dirname "$0")/wm_close.py" "$win" || e2e_fail "cannot ask the window to close"
+e2e_wait 5 bash -c "! xwininfo -id $win | grep -q IsViewable" || e2e_fail "the window did not close"
+sleep 3
+measure "properties closed (their timers run on)"
+grep -E '^(VmRSS|VmHWM)' "/proc/$E2E_APP_PID/status" | tr -s ' \t' ' '
