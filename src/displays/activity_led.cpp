@@ -34,14 +34,14 @@ void ActivityLed::SetLed(int32_t colorOffset, int32_t ledState, int32_t shapeOff
     const bool wasLit = state_.ledState == 0;
     state_.SetLed(colorOffset, ledState, shapeOffset);
     Trace(wasLit);
-    repaint();
+    update();
 }
 
 void ActivityLed::Flash(int durationMs) {
     const bool wasLit = state_.ledState == 0;
     Apply(state_.Flash(durationMs));
     Trace(wasLit);
-    repaint();
+    update();
 }
 
 void ActivityLed::FireTimer(int id) {
@@ -52,7 +52,7 @@ void ActivityLed::FireTimer(int id) {
     }
     Apply(command);
     Trace(wasLit);
-    repaint();
+    update();
 }
 
 void ActivityLed::timerEvent(QTimerEvent* event) {

@@ -19,7 +19,8 @@ class ActivityLed final : public QWidget {
   public:
     explicit ActivityLed(QWidget* parent = nullptr);
 
-    // Shows the cell at once.
+    // Shows the cell (at the paint that ends this turn of the event loop, together with whatever
+    // else changed in it).
     void SetLed(int32_t colorOffset, int32_t ledState, int32_t shapeOffset);
     // Lights it for `durationMs`, counted again from each call.
     void Flash(int durationMs);

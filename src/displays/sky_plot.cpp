@@ -217,13 +217,17 @@ QRect SkyPlot::DrawMarker(QPainter& painter, const SkyMarker& marker) {
 const QImage& SkyPlot::MarkerImage(const SkyMarker& marker, const SkyPlotGeometry::Marker& layout,
                                    const QImage& icon) {
     const QString label = state_.Label(marker.prn);
-    const QString key = QStringLiteral("%1/%2/%3").arg(label).arg(marker.colour).arg(marker.icon);
+    const QString key = QStringLiteral("%1/%2/%3/%4")
+                            .arg(label)
+                            .arg(marker.colour)
+                            .arg(marker.icon)
+                            .arg(state_.crossColour);
     const auto found = markerImages_.constFind(key);
     if (found != markerImages_.constEnd()) {
         return *found;
     }
     if (markerImages_.size() >= 256) {
-        markerImages_.clear();  // a sky changes slowly: a full cache only means odd labels
+        markerImages_.clear();  // bounded, whatever the receiver sends
     }
     // Black, which leaves the plot as it is; the icon at the top middle, or a small cross; the
     // label under it.

@@ -28,7 +28,7 @@ enum : int {
 // The signals the graph takes from the record: the status display's twelve.
 constexpr int kCopiedSignals = 12;
 
-QString Clock(int hour, int minute, int second) {
+QString ClockText(int hour, int minute, int second) {
     return QString::asprintf("%02d:%02d:%02d", hour, minute, second);
 }
 
@@ -77,6 +77,12 @@ void CHoraluxPropertyPage1::OnInitDialog() {
     SetTimer(1, 50);
 }
 
+void CHoraluxPropertyPage1::Show(int id, const QString& text) {
+    if (GetDlgItemText(id) != text) {
+        SetDlgItemText(id, text);
+    }
+}
+
 void CHoraluxPropertyPage1::OnTimer(int) {
     GpsState& gps = services().gps;
 
@@ -105,19 +111,18 @@ void CHoraluxPropertyPage1::OnTimer(int) {
     // GPS time: shown when the receiver's second changes.
     if (gps.utcSecond != lastGpsSecond_) {
         lastGpsSecond_ = gps.utcSecond;
-        SetDlgItemText(kGpsTime, Clock(gps.utcHour, gps.utcMinute, gps.utcSecond));
+        Show(kGpsTime, ClockText(gps.utcHour, gps.utcMinute, gps.utcSecond));
     }
 
     // Local time, lock and status: once per second of the PC's clock.
     const SystemTime local = services().clock.localNow();
     if (local.second != lastLocalSecond_) {
         lastLocalSecond_ = local.second;
-        SetDlgItemText(kLocalTime, Clock(local.hour, local.minute, local.second));
+        Show(kLocalTime, ClockText(local.hour, local.minute, local.second));
         const bool locked = services().flags.timeLocked.load() == 1;
         const bool busy = services().flags.syncBusy.load() == 1;
-        SetDlgItemText(kLocked, locked ? QStringLiteral("LOCKED") : QStringLiteral("UNLOCKED"));
-        SetDlgItemText(kStatus,
-                       busy ? QStringLiteral("Seting PC Clock..") : QStringLiteral("Idle"));
+        Show(kLocked, locked ? QStringLiteral("LOCKED") : QStringLiteral("UNLOCKED"));
+        Show(kStatus, busy ? QStringLiteral("Seting PC Clock..") : QStringLiteral("Idle"));
         EnableControl(kUpdateNow, !busy && locked);
     }
 }

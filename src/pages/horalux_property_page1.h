@@ -29,6 +29,9 @@ class CHoraluxPropertyPage1 final : public PropertyPage {
     void OnTimer(int id) override;
 
   private:
+    // Puts a text into a field when it differs from what the field shows (no repaint else).
+    void Show(int id, const QString& text);
+
     SignalQualityGraph* graph_ = nullptr;
     ActivityLed* light_ = nullptr;
     int32_t lastSentenceCount_ = 0;

@@ -58,9 +58,17 @@ void CHoraluxPropertyPage3::OnTimer(int) {
     double longitude = 0;
     double altitude = 0;
     gps.GetPosition(latitude, longitude, altitude);
-    SetDlgItemText(kLatitude, FormatLatitude(store, latitude));
-    SetDlgItemText(kLongitude, FormatLongitude(store, longitude));
-    SetDlgItemText(kAltitude, FormatAltitude(store, altitude));
+    // Formatted on every tick; a field is touched only when its text changed.
+    const std::pair<int, QString> texts[] = {
+        {kLatitude, FormatLatitude(store, latitude)},
+        {kLongitude, FormatLongitude(store, longitude)},
+        {kAltitude, FormatAltitude(store, altitude)},
+    };
+    for (const auto& [id, text] : texts) {
+        if (GetDlgItemText(id) != text) {
+            SetDlgItemText(id, text);
+        }
+    }
 
     // The count comes from GSV unchecked: the copy is bounded by the record's table and the
     // plot's slots; a negative count copies nothing.
