@@ -107,12 +107,14 @@ void SkyPlot::UpdateMarkers() {
         return;  // a whole repaint is due anyway, or nothing changed
     }
     QPainter painter(&buffer_);
-    QRegion touched;
+    QRect touched;
     for (const SkyMarker& marker : markers) {
-        touched += DrawMarker(painter, marker);
+        touched |= DrawMarker(painter, marker);
     }
     painter.end();
-    update(touched.intersected(clip_));
+    // One rectangle: the buffer outside the disc has not changed, so showing it again costs
+    // less than an exact region would.
+    update(touched & clip_.boundingRect());
 }
 
 void SkyPlot::resizeEvent(QResizeEvent* event) {
@@ -216,15 +218,10 @@ QRect SkyPlot::DrawMarker(QPainter& painter, const SkyMarker& marker) {
 
 const QImage& SkyPlot::MarkerImage(const SkyMarker& marker, const SkyPlotGeometry::Marker& layout,
                                    const QImage& icon) {
-    const QString label = state_.Label(marker.prn);
-    const QString key = QStringLiteral("%1/%2/%3/%4")
-                            .arg(label)
-                            .arg(marker.colour)
-                            .arg(marker.icon)
-                            .arg(state_.crossColour);
-    const auto found = markerImages_.constFind(key);
-    if (found != markerImages_.constEnd()) {
-        return *found;
+    const auto key = std::make_tuple(marker.prn, marker.colour, marker.icon, state_.crossColour);
+    const auto found = markerImages_.find(key);
+    if (found != markerImages_.end()) {
+        return found->second;
     }
     if (markerImages_.size() >= 256) {
         markerImages_.clear();  // bounded, whatever the receiver sends
@@ -243,9 +240,9 @@ const QImage& SkyPlot::MarkerImage(const SkyMarker& marker, const SkyPlotGeometr
     }
     p.setFont(markerFont_);
     p.setPen(toQColor(marker.colour));
-    p.drawText(layout.text, Qt::AlignHCenter | Qt::AlignTop, label);
+    p.drawText(layout.text, Qt::AlignHCenter | Qt::AlignTop, state_.Label(marker.prn));
     p.end();
-    return *markerImages_.insert(key, image);
+    return markerImages_.emplace(key, std::move(image)).first->second;
 }
 
 QString SkyPlot::AccessibleSummary() const {

@@ -2,10 +2,11 @@
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QHash>
 #include <QImage>
 #include <QRegion>
 #include <QWidget>
+#include <map>
+#include <tuple>
 #include <vector>
 
 #include "displays/display_accessibility.h"
@@ -85,7 +86,8 @@ class SkyPlot final : public QWidget, public DescribedDisplay {
     QFont gridFont_;
     QFont markerFont_;
     QFontMetrics markerMetrics_;
-    QHash<QString, QImage> markerImages_;
+    // Composed markers by PRN, colour, icon and cross colour (the label follows from the PRN).
+    std::map<std::tuple<int32_t, ColorRef, int32_t, ColorRef>, QImage> markerImages_;
     int markersLastUpdate_ = 0;
     int wholeRepaints_ = 0;
 };
