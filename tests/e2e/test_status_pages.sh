@@ -23,6 +23,7 @@ e2e_start_a11y
 e2e_start_pty
 e2e_start_replay "$CAPTURES/bu353s4.log" "$E2E_FEED" --loop
 replay_pid="${E2E_PIDS[-1]}"
+replay_started=$SECONDS
 
 e2e_settings <<INI
 [Settings]
@@ -103,6 +104,10 @@ check_status_tab() {
         e2e_fail "the light lit $lit times in $seconds s"
     [ $((lit - dim)) -le 1 ] && [ $((dim - lit)) -le 1 ] || e2e_fail "lit $lit times, dimmed $dim"
     e2e_log "$name: the light lit $lit times in $seconds s"
+    # The graph's first paint of a sky scales each bar by the bars to its left (the extremes
+    # grow as it goes); from the next GSV on every bar has the whole sky's. The 12-channel
+    # receiver sends its GSV every 5 s, and the program starts a second or two after the replay.
+    while [ $((SECONDS - replay_started)) -lt 12 ]; do sleep 0.5; done
     sleep 0.3
     window_shot "e2e-status-pages-gps-status-$name"
 }
@@ -143,6 +148,7 @@ wait_match 1 "Altitude:" '^[0-9]+\.[0-9]{2} +m {7}$'
 # --- GPS and GLONASS receiver -----------------------------------------------------------------
 e2e_stop "$replay_pid"
 e2e_start_replay "$CAPTURES/nl2008u.log" "$E2E_FEED" --loop
+replay_started=$SECONDS
 hand_edit PositionFormat=1 Units=1
 wait_match 5 "Latitude:" "^N 48° 13' [0-9]{2}\.[0-9]{3}\$"
 wait_match 1 "Longitude:" "^E 008° 2[45]' [0-9]{2}\.[0-9]{3}\$"  # a drive
