@@ -68,7 +68,9 @@ void ActivityLed::Apply(ActivityLedState::TimerCommand command) {
         timer_.stop();
     }
     if (command.startMs >= 0) {
-        timer_.start(command.startMs, Qt::PreciseTimer, this);
+        // A coarse timer may fire a few milliseconds off, in step with the program's other
+        // timers: one wake-up fewer a second, and no one sees 5 ms of a flash.
+        timer_.start(command.startMs, Qt::CoarseTimer, this);
     }
 }
 
