@@ -29,17 +29,18 @@ e2e_wait 15 e2e_tray_icon_present || e2e_fail "no tray icon"
 e2e_wait 30 grep -q 'timeLocked=1' "$E2E_APP_LOG" || e2e_fail "GPS time never locked"
 sleep 5
 
-hz=$(getconf CLK_TCK)
-ticks() { awk '{ print $14 + $15 }' "/proc/$E2E_APP_PID/stat"; }
+# CPU time of the process in nanoseconds: the run time the scheduler counted for each of its
+# threads (finer than the clock ticks of /proc/PID/stat; no thread ends while it idles).
+cpu_ns() { cat /proc/"$E2E_APP_PID"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
 measure() {
     local before after load
     load="$(cut -d' ' -f1-3 /proc/loadavg)"
-    before=$(ticks)
+    before=$(cpu_ns)
     sleep "$IDLE_SECONDS"
-    after=$(ticks)
+    after=$(cpu_ns)
     echo "CPU time over $IDLE_SECONDS s, $1:" \
-        "$(awk -v t=$((after - before)) -v hz="$hz" -v s="$IDLE_SECONDS" \
-            'BEGIN { printf "%.2f s (%.3f %% of one core)", t / hz, 100 * t / hz / s }')" \
+        "$(awk -v t=$((after - before)) -v s="$IDLE_SECONDS" \
+            'BEGIN { printf "%.3f s (%.3f %% of one core)", t / 1e9, 100 * t / 1e9 / s }')" \
         "[load average before: $load]"
 }
 
