@@ -56,21 +56,9 @@ void PropertyPage::PlaceControl(int id, QWidget* control, DlgRect rect, bool tak
     }
     if (takesLabel && pendingLabel_ != nullptr) {
         pendingLabel_->setBuddy(control);
-        WidenToField(*pendingLabel_, control->geometry());
     }
     pendingLabel_ = nullptr;
     control->show();
-}
-
-void PropertyPage::WidenToField(QLabel& label, const QRect& field) {
-    QRect g = label.geometry();
-    const int needed = label.sizeHint().width();
-    const bool sameRow = field.top() <= g.bottom() && field.bottom() >= g.top();
-    if (label.wordWrap() || needed <= g.width() || !sameRow || field.left() <= g.right()) {
-        return;
-    }
-    g.setWidth(std::min(needed, field.left() - g.left()));
-    label.setGeometry(g);
 }
 
 QLabel* PropertyPage::Label(const QString& text, DlgRect rect, Qt::Alignment alignment) {

@@ -45,8 +45,8 @@ struct DlgRect {
 // Controls are found by their identifiers (Control<QLineEdit>(1003)); their object names are
 // "control<id>". A label becomes the buddy of the field that follows it in the template (an
 // edit, a list, a static text), which is the name a screen reader gives that field; any other
-// control in between ends the label's claim; a label too narrow for its text widens up to its
-// field. A control's bubble tip is also its accessible description.
+// control in between ends the label's claim. A control's bubble tip is also its accessible
+// description.
 class PropertyPage : public QWidget {
     Q_OBJECT
   public:
@@ -140,10 +140,6 @@ class PropertyPage : public QWidget {
 
   private:
     void PlaceControl(int id, QWidget* control, DlgRect rect, bool takesLabel);
-    // A one-line label whose text is wider than its rectangle (the desktop's font runs wider
-    // than the one the templates were drawn for) takes the room up to the field it names, when
-    // that field follows on the same row, so that its text is not cut off.
-    static void WidenToField(QLabel& label, const QRect& field);
 
     PageServices services_;
     BubbleTip& tip_;
