@@ -5,7 +5,9 @@
 # after it has been closed (the pages' timers keep running). CPU time of the process is what is
 # counted, which other load on the machine disturbs little. Not a test: prints the figures.
 #   HORALUX_BUILD_DIR=build bash tests/e2e/status_figures.sh
-# A11Y=1 runs the program with the accessibility bus, as with a screen reader.
+# A11Y=1 runs the program with the accessibility bus, as with a screen reader. The tabs are
+# reached with Ctrl+Tab from the first one: STATUS_TAB and POSITION_TAB are their places in the
+# sheet (1 and 3 of the full sheet; 0 and 1 while only the two status pages are there).
 source "$(dirname "$0")/harness.sh"
 e2e_init status-figures
 IDLE_SECONDS="${IDLE_SECONDS:-60}"
@@ -46,17 +48,28 @@ measure() {
 
 measure "no properties window"
 
+# The tab at index $1, counted from the first with Ctrl+Tab.
+select_tab() {
+    local i
+    xdotool windowfocus --sync "$win" 2>/dev/null || true
+    for ((i = 0; i < $1; i++)); do
+        xdotool key ctrl+Tab
+        sleep 0.2
+    done
+}
+STATUS_TAB="${STATUS_TAB:-1}"
+POSITION_TAB="${POSITION_TAB:-3}"
 e2e_tray_menu 10 || e2e_fail "the tray menu did not open"
 xdotool key p
 win="$(e2e_find_window 10 "Horalux Properties")" || e2e_fail "the properties window did not open"
-sleep 3
+sleep 1
+select_tab "$STATUS_TAB"
+xdotool mousemove 0 400
+sleep 2
+e2e_screenshot status-figures-gps-status
 measure "properties open on GPS Signal Quality"
 
-# The second tab, by where it lies on the window (no screen reader needed).
-IFS=, read -r x y _ _ <<<"$(e2e_window_geometry "$win")"
-xdotool mousemove $((x + 170)) $((y + 22)) click 1
-sleep 1
-xdotool mousemove 0 400
+select_tab $((POSITION_TAB - STATUS_TAB))
 sleep 2
 e2e_screenshot status-figures-position
 measure "properties open on Position"
