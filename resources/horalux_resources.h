@@ -7,8 +7,9 @@
 namespace horalux {
 
 // Icon and bitmap resources by number: tray icons 109 (GPS reference), 138 (network reference),
-// 140 (network, setting the clock), 141 (network time server unreachable); bitmap 112 (the
-// program's artwork). The help manual lives under ":/help/".
+// 140 (network, setting the clock), 141 (network time server unreachable); bitmaps 112 (the
+// program's artwork), 114 and 121 (the sky plot's satellites: used in the fix, in view) and 135
+// (the sheet of activity lights). The help manual lives under ":/help/".
 
 // Registers the compiled-in resources. Safe to call more than once; the helpers below call it.
 void initResources();

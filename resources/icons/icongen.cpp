@@ -153,6 +153,96 @@ void drawCrossBadge(QPainter& p, const QRectF& r) {
     p.drawLine(r.topRight() + QPointF(-inset, inset), r.bottomLeft() + QPointF(inset, -inset));
 }
 
+// The sky plot's satellite icons 114 (used in the fix) and 121 (in view) and the sheet of
+// activity lights 135, written to bitmaps/ID.png, are drawn in the standard 16-colour palette.
+QList<QRgb> sixteenColours() {
+    return {qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
+            qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(192, 192, 192),
+            qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
+            qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
+}
+
+QImage inSixteenColours(const QImage& image) {
+    return image.convertToFormat(QImage::Format_Indexed8, sixteenColours(), Qt::ThresholdDither);
+}
+
+// The sky plot's satellite, 9 x 7 pixels on black: 114 yellow (used in the fix), 121 grey.
+QImage satelliteIcon(QRgb colour) {
+    static const char* const rows[] = {
+        "XX.....XX", "XX.....XX", "XX.XXX.XX", "XXXXXXXXX", "XX.XXX.XX", "XX.....XX", "XX.....XX",
+    };
+    QImage image(9, 7, QImage::Format_RGB32);
+    for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < 9; ++x) {
+            image.setPixel(x, y, rows[y][x] == 'X' ? colour : qRgb(0, 0, 0));
+        }
+    }
+    return inSixteenColours(image);
+}
+
+// The sheet of activity lights, 48 x 192: 12 rows of 16 x 16 cells (small circular, square and
+// large circular LEDs, each in red, green, yellow and blue), 3 columns (lit, dim, grey). Magenta
+// is the transparent key. Each light fills the top-left 12 x 12 pixels of its cell, so that it
+// also shows whole in the GPS status page's control, which is smaller than a cell.
+QImage ledSheet() {
+    const QRgb magenta = qRgb(255, 0, 255);
+    const QRgb white = qRgb(255, 255, 255);
+    const QRgb lightGrey = qRgb(192, 192, 192);
+    const QRgb darkGrey = qRgb(128, 128, 128);
+    const QRgb lit[] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(255, 255, 0), qRgb(0, 0, 255)};
+    const QRgb dim[] = {qRgb(128, 0, 0), qRgb(0, 128, 0), qRgb(128, 128, 0), qRgb(0, 0, 128)};
+    enum Shape { SmallCircle, Square, LargeCircle };
+
+    // The colour of pixel (x, y) of a light: its bezel (white at the top left, dark grey at the
+    // bottom right, light grey between), its face, or the key outside it.
+    const auto pixel = [&](Shape shape, QRgb face, bool glint, int x, int y) {
+        const double centre = 6.0;
+        const double dx = x + 0.5 - centre;
+        const double dy = y + 0.5 - centre;
+        double edge = 0;    // how far inside the outline, in pixels
+        double radius = 0;  // the light's half size
+        if (shape == Square) {
+            radius = 5;
+            edge = radius - std::max(std::fabs(dx), std::fabs(dy));
+        } else {
+            radius = shape == SmallCircle ? 4 : 6;
+            edge = radius - std::hypot(dx, dy);
+        }
+        if (edge <= 0) {
+            return magenta;
+        }
+        if (edge <= (shape == Square ? 1.0 : 1.2)) {
+            const double diagonal = (dx + dy) / radius;
+            return diagonal < -0.45 ? white : diagonal > 0.45 ? darkGrey : lightGrey;
+        }
+        if (edge <= 1.9 && shape != SmallCircle) {
+            return lightGrey;
+        }
+        if (glint && x == static_cast<int>(centre - radius * 0.45) &&
+            y == static_cast<int>(centre - radius * 0.45)) {
+            return white;
+        }
+        return face;
+    };
+
+    QImage image(48, 192, QImage::Format_RGB32);
+    for (int shape = 0; shape < 3; ++shape) {
+        for (int colour = 0; colour < 4; ++colour) {
+            const int top = shape * 64 + colour * 16;
+            for (int state = 0; state < 3; ++state) {
+                const QRgb face = state == 0 ? lit[colour] : state == 1 ? dim[colour] : darkGrey;
+                for (int y = 0; y < 16; ++y) {
+                    for (int x = 0; x < 16; ++x) {
+                        image.setPixel(state * 16 + x, top + y,
+                                       pixel(static_cast<Shape>(shape), face, state == 0, x, y));
+                    }
+                }
+            }
+        }
+    }
+    return inSixteenColours(image);
+}
+
 QImage canvas(int width, int height) {
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -364,6 +454,10 @@ int main(int argc, char** argv) {
         {141, [](int s) { return networkIcon(s, Badge::Cross); }},
     };
     bool ok = true;
+    ok &= save(satelliteIcon(qRgb(255, 255, 0)), root.filePath(QStringLiteral("bitmaps/114.png")));
+    ok &=
+        save(satelliteIcon(qRgb(128, 128, 128)), root.filePath(QStringLiteral("bitmaps/121.png")));
+    ok &= save(ledSheet(), root.filePath(QStringLiteral("bitmaps/135.png")));
     for (const auto& [id, draw] : icons) {
         for (int size : {16, 22, 24, 32, 48, 64}) {
             ok &= save(draw(size),

@@ -2,7 +2,9 @@
 
 #include <vector>
 
+#include "pages/horalux_property_page1.h"
 #include "pages/horalux_property_page2.h"
+#include "pages/horalux_property_page3.h"
 #include "pages/horalux_property_page4.h"
 #include "pages/horalux_property_page5.h"
 #include "pages/horalux_property_page7.h"
@@ -17,7 +19,9 @@ void AddPropertyPages(CHoraluxPropertySheet& sheet, const PageServices& services
     BubbleTip& tip = sheet.bubbleTip();
 
     // The page objects, in the order they are built.
+    auto* gpsStatus = new CHoraluxPropertyPage1(services, tip);
     auto* updateInterval = new CHoraluxPropertyPage2(services, tip);
+    auto* position = new CHoraluxPropertyPage3(services, tip);
     auto* gpsConfiguration = new CHoraluxPropertyPage4(services, tip);
     auto* about = new CHoraluxPropertyPage5(services, tip);
     auto* networkTime = new CHoraluxPropertyPage7(services, tip);
@@ -26,7 +30,8 @@ void AddPropertyPages(CHoraluxPropertySheet& sheet, const PageServices& services
 
     // The tabs, in the order they are added; the sheet owns them from here on.
     const std::vector<PropertyPage*> tabs = {
-        time, updateInterval, gpsConfiguration, about, networkTime, systemConfiguration,
+        time,  gpsStatus,   updateInterval,      position, gpsConfiguration,
+        about, networkTime, systemConfiguration,
     };
     for (PropertyPage* page : tabs) {
         sheet.addPage(page, page->caption());

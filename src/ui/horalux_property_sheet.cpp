@@ -40,7 +40,11 @@ QSize CHoraluxPropertySheet::sizeHint() const {
     option.tabBarSize = QSize(0, tabHeight);
     const QSize standard = style()->sizeFromContents(QStyle::CT_TabWidget, &option,
                                                      pageSize() + QSize(0, tabHeight), this);
-    return hint.expandedTo(standard);
+    // Every tab in one row, none hidden behind scroll arrows: the sheet is as wide as its tabs
+    // (the tab widget's own hint would stop at 200 pixels of them).
+    const int tabs = tabBar()->sizeHint().width() +
+                     2 * style()->pixelMetric(QStyle::PM_TabBarBaseOverlap, nullptr, this);
+    return hint.expandedTo(standard).expandedTo(QSize(tabs, 0));
 }
 
 }  // namespace horalux

@@ -8,11 +8,13 @@
     a11y.py extents WINDOW NAME [ROLE]  "X Y WIDTH HEIGHT" of that object on the screen
     a11y.py action WINDOW NAME [ROLE]   runs its first action (press a button, check a box)
     a11y.py states WINDOW NAME [ROLE]   its states, one word each ("enabled checked focused ...")
+    a11y.py entries WINDOW LABEL        the entries of a drop-down list, one a line, whether it is
+                                        open or not; LABEL is its label's text (or its name)
 
 WINDOW is the window's title; NAME an object's accessible name (an edit's is its label's text);
 ROLE narrows the match ("push button", "radio button", "check box", "text", "page tab", ...).
-Objects of hidden pages are skipped (they are not "showing"). Exits 1 with a message when the
-program, the window or the object is not there. Needs the session bus and the accessibility bus
+Objects of hidden pages, and everything inside any part that is not showing, are skipped.
+Exits 1 with a message when the program, the window or the object is not there. Needs the session bus and the accessibility bus
 that harness.sh starts (e2e_start_a11y) and the program run with QT_LINUX_ACCESSIBILITY_ALWAYS_ON.
 """
 
@@ -45,10 +47,13 @@ def window(title):
 
 
 def walk(node, depth=0):
+    """The node and what is inside it, leaving out whatever lies inside a part that is not
+    showing (a hidden page's controls, a closed list's entries), whatever those say of
+    themselves."""
     yield node, depth
     for index in range(node.childCount):
         child = node.getChildAtIndex(index)
-        if child is not None:
+        if child is not None and showing(child):
             yield from walk(child, depth + 1)
 
 
@@ -84,6 +89,31 @@ def state_words(node):
     return words
 
 
+def labels(node):
+    """The texts of the labels a node is labelled by."""
+    out = []
+    for relation in node.getRelationSet():
+        if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
+            for index in range(relation.getNTargets()):
+                out.append(relation.getTarget(index).name)
+    return out
+
+
+def entries(title, label):
+    for node, _ in walk(window(title)):
+        if node.getRoleName() == "combo box" and (node.name == label or label in labels(node)):
+            return [n.name for n, _ in walk_all(node) if n.getRoleName() == "list item"]
+    fail(f"no drop-down list labelled {label!r} in {title!r}")
+
+
+def walk_all(node):
+    yield node, 0
+    for index in range(node.childCount):
+        child = node.getChildAtIndex(index)
+        if child is not None:
+            yield from walk_all(child)
+
+
 def find(title, name, role=None):
     for node, _ in walk(window(title)):
         if node.name == name and showing(node) and (role is None or node.getRoleName() == role):
@@ -105,6 +135,9 @@ def main(argv):
         return
     if len(argv) < 4:
         fail(__doc__)
+    if command == "entries":
+        print("\n".join(entries(title, argv[3])))
+        return
     node = find(title, argv[3], argv[4] if len(argv) > 4 else None)
     if command == "value":
         print(value(node))

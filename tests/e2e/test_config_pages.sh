@@ -149,7 +149,7 @@ e2e_wait 5 ini_is Settings UseTimrFrom 0 || e2e_fail "GGA did not store UseTimrF
 # --- Network Time: the five defaults sorted, "TimeServer" selected
 e2e_click_tab "Network Time"
 e2e_screenshot e2e-config-network-time
-servers() { e2e_a11y dump "$win" | awk -F' [|] ' '$1 ~ /list item$/ { print $2 }'; }
+servers() { e2e_a11y entries "$win" "Network Time Server Address:"; }
 sorted_defaults="time-a-b.nist.gov time-a-g.nist.gov time-a-wwv.nist.gov time-b-g.nist.gov time.nist.gov"
 [ "$(servers | xargs)" = "$sorted_defaults" ] || e2e_fail "the server box lists: $(servers | xargs)"
 chosen="$(e2e_ini_get "Network Daytime Protocol" TimeServer)"

@@ -70,6 +70,13 @@ TEST(PropertyFrameTest, PagesJoinInTabOrderAndTheFrameFollowsTheSheet) {
         EXPECT_GE(pages[i]->minimumHeight(), 211);
     }
     EXPECT_EQ(frame.sheet()->currentIndex(), 0) << "the first page is selected";
+    // Every caption shows in the one row of tabs, none scrolled out of sight.
+    EXPECT_TRUE(test::waitFor(
+        [&] { return frame.sheet()->width() >= frame.sheet()->sizeHint().width(); }, 3000));
+    const QTabBar* tabs = frame.sheet()->tabBar();
+    for (int i = 0; i < tabs->count(); ++i) {
+        EXPECT_TRUE(tabs->rect().contains(tabs->tabRect(i))) << kTabs[i].toStdString();
+    }
 
     // A page larger than the standard one grows the sheet, and the frame grows with it.
     auto* big = new QLabel(QStringLiteral("big"));

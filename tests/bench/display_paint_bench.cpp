@@ -1,0 +1,112 @@
+// Times one repaint of the status displays, offscreen, as the median of N single repaints:
+//   display_paint_bench [N]     (default 1000)
+// The signal graph with 12 bars at the GPS status page's size, as its host repaints it on a new
+// GSV sentence (no erase) and after a change of the bar count (erasing); the sky plot at the
+// Position page's size with 12 satellites, repainted whole (grid and every marker) and updated
+// after one satellite has moved (that marker removed and drawn again, the changed area shown).
+// Not a test: run it by hand.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+#include "displays/signal_quality_graph.h"
+#include "displays/sky_plot.h"
+#include "ui/dialog_units.h"
+
+namespace {
+
+using namespace horalux;
+
+double MedianMicros(int n, const std::function<void()>& call) {
+    std::vector<double> times;
+    times.reserve(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        call();
+        times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1000.0);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void SignalGraph(int n) {
+    SignalQualityGraph graph;
+    graph.resize(dialogRect(7, 44, 336, 78).size());
+    const int snrs[12] = {45, 41, 39, 44, 30, 0, 35, 38, 42, 28, 0, 33};
+    for (int i = 0; i < 12; ++i) {
+        graph.state().bars[static_cast<size_t>(i)] = {i * 2 + 1, snrs[i], i % 3 == 0 ? 0 : 1};
+    }
+    graph.show();
+    QApplication::processEvents();
+    const double quiet = MedianMicros(n, [&] {
+        graph.invalidate(false);
+        graph.repaint();
+    });
+    const double erasing = MedianMicros(n, [&] {
+        graph.invalidate(true);
+        graph.repaint();
+    });
+    std::printf("signal graph %d x %d, 12 bars: repaint %.1f us, erasing repaint %.1f us\n",
+                graph.width(), graph.height(), quiet, erasing);
+}
+
+void SkyPlotRepaints(int n) {
+    SkyPlot plot;
+    plot.resize(dialogRect(205, 7, 139, 115).size());
+    plot.SetSpokeStep(90);
+    plot.SetRingStep(30);
+    plot.SetFontSize(70);
+    plot.SetGridTextColor(0x808080);
+    plot.SetSatelliteIcons(114, 121);
+    plot.SetLabelFormat(QStringLiteral("%d"));
+    for (int i = 0; i < 12; ++i) {
+        SatelliteSlot& s = plot.slot(i);
+        s = {i * 3 + 2, 15 + i * 29, 8 + (i * 37) % 80, i % 4 == 0 ? 0 : 1, 0, 0, 40};
+    }
+    plot.show();
+    QApplication::processEvents();
+    plot.UpdateMarkers();
+    plot.repaint();
+
+    const double whole = MedianMicros(n, [&] {
+        plot.SetGridTextColor(0x808080);  // any setter: the next paint draws everything
+        plot.repaint();
+    });
+    int elevation = plot.slot(5).elevation;
+    const double oneMoved = MedianMicros(n, [&] {
+        elevation = elevation == 40 ? 41 : 40;
+        plot.slot(5).elevation = elevation;
+        plot.UpdateMarkers();
+        plot.repaint();  // shows the changed area (a whole repaint would show everything)
+    });
+    const double intoBuffer = MedianMicros(n, [&] {
+        elevation = elevation == 40 ? 41 : 40;
+        plot.slot(5).elevation = elevation;
+        plot.UpdateMarkers();
+    });
+    plot.repaint();
+    std::printf(
+        "sky plot %d x %d, 12 satellites: whole repaint %.1f us; one satellite moved %.1f us "
+        "(%d markers drawn: %.1f us into the buffer, the rest showing it), %.3f of a whole "
+        "repaint\n",
+        plot.width(), plot.height(), whole, oneMoved, plot.markersLastUpdate(), intoBuffer,
+        oneMoved / whole);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    QApplication app(argc, argv);
+    const int n = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
+    SignalGraph(n);
+    SkyPlotRepaints(n);
+    return 0;
+}

@@ -1,0 +1,299 @@
+// The display widgets' pixels, offscreen: the satellite icons and the LED sheet as drawn, the
+// sky plot's exclusive-or markers on its back buffer, the light over its parent, the bars.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPalette>
+#include <QWidget>
+#include <set>
+
+#include "clock/qt_color.h"
+#include "displays/activity_led.h"
+#include "displays/signal_quality_graph.h"
+#include "displays/sky_plot.h"
+#include "resources/horalux_resources.h"
+#include "ui/wait_for.h"
+
+namespace horalux {
+namespace {
+
+TEST(DisplayBitmapsTest, SatelliteIconsAreTheNineBySevenRowsOnBlack) {
+    const char* const rows[] = {"XX.....XX", "XX.....XX", "XX.XXX.XX", "XXXXXXXXX",
+                                "XX.XXX.XX", "XX.....XX", "XX.....XX"};
+    for (auto [id, colour] : {std::pair{114, qRgb(255, 255, 0)}, {121, qRgb(128, 128, 128)}}) {
+        const QImage icon = resourceBitmap(id).toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(icon.size(), QSize(9, 7)) << id;
+        for (int y = 0; y < 7; ++y) {
+            for (int x = 0; x < 9; ++x) {
+                EXPECT_EQ(icon.pixel(x, y), rows[y][x] == 'X' ? colour : qRgb(0, 0, 0))
+                    << id << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(DisplayBitmapsTest, LedSheetHasItsCellsInSixteenColoursOnMagenta) {
+    const QImage sheet = resourceBitmap(135).toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(sheet.size(), QSize(48, 192));
+    const std::set<QRgb> palette = {
+        qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
+        qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(192, 192, 192),
+        qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
+        qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
+    const QRgb lit[] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(255, 255, 0), qRgb(0, 0, 255)};
+    const QRgb dim[] = {qRgb(128, 0, 0), qRgb(0, 128, 0), qRgb(128, 128, 0), qRgb(0, 0, 128)};
+    for (int row = 0; row < 12; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            std::set<QRgb> colours;
+            for (int y = 0; y < 16; ++y) {
+                for (int x = 0; x < 16; ++x) {
+                    colours.insert(sheet.pixel(column * 16 + x, row * 16 + y));
+                }
+            }
+            for (QRgb c : colours) {
+                EXPECT_TRUE(palette.count(c)) << "cell " << column << "," << row;
+            }
+            const QRgb face = column == 0   ? lit[row % 4]
+                              : column == 1 ? dim[row % 4]
+                                            : qRgb(128, 128, 128);
+            EXPECT_TRUE(colours.count(face)) << "cell " << column << "," << row;
+            EXPECT_TRUE(colours.count(qRgb(255, 0, 255))) << "the key around the light";
+            EXPECT_TRUE(colours.count(qRgb(192, 192, 192))) << "the bezel";
+            EXPECT_EQ(sheet.pixel(column * 16 + 15, row * 16 + 15), qRgb(255, 0, 255));
+        }
+    }
+}
+
+// The plot as the Position page sets it up, in a control of 208 x 187.
+struct PagePlot {
+    PagePlot() {
+        plot.resize(208, 187);
+        plot.SetSpokeStep(90);
+        plot.SetRingStep(30);
+        plot.SetFontSize(70);
+        plot.SetGridTextColor(0x808080);
+        plot.SetSatelliteIcons(114, 121);
+        plot.SetLabelFormat(QStringLiteral("%d"));
+        plot.grab();  // the first paint builds the buffer
+    }
+    void Put(int i, int prn, int azimuth, int elevation, int used) {
+        SatelliteSlot& s = plot.slot(i);
+        s.prn = prn;
+        s.azimuth = azimuth;
+        s.elevation = elevation;
+        s.used = used;
+    }
+    SkyPlot plot;
+};
+
+// Where two images differ.
+QRect Differences(const QImage& a, const QImage& b) {
+    QRect r;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                r |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return r;
+}
+
+TEST(SkyPlotWidgetTest, MarkersAreCombinedByExclusiveOrAndTouchNothingElse) {
+    PagePlot p;
+    const QImage grid = p.plot.buffer().copy();
+    ASSERT_EQ(p.plot.wholeRepaints(), 1);
+    EXPECT_EQ(grid.pixel(104, 93 - 45), toQColor(0xFF0000).rgb()) << "the north spoke in blue";
+    EXPECT_EQ(grid.pixel(60, 70), qRgb(0, 0, 0)) << "the disc is black";
+    EXPECT_NE(grid.pixel(1, 1), qRgb(0, 0, 0)) << "outside the disc, the page's colour";
+
+    // A used satellite at azimuth 45, elevation 45: its yellow icon over the black disc.
+    p.Put(0, 12, 45, 45, 1);
+    p.plot.UpdateMarkers();
+    EXPECT_EQ(p.plot.markersLastUpdate(), 1);
+    const QImage one = p.plot.buffer().copy();
+    const QPoint at = p.plot.geometry().Polar(45, 45);
+    EXPECT_EQ(one.pixel(at.x() - 4, at.y() - 3), qRgb(255, 255, 0));
+    EXPECT_EQ(one.pixel(at.x() - 2, at.y() - 3), qRgb(0, 0, 0))
+        << "the icon's black is see-through";
+    const QRect marker12 = Differences(grid, one);
+    ASSERT_FALSE(marker12.isEmpty());
+
+    // A second satellite; then the first moves from elevation 45 to 46: only its two places
+    // change, the other marker's pixels stay.
+    p.Put(1, 5, 250, 20, 0);
+    p.plot.UpdateMarkers();
+    const QImage two = p.plot.buffer().copy();
+    const QRect marker5 = Differences(one, two);
+    p.Put(0, 12, 45, 46, 1);
+    p.plot.UpdateMarkers();
+    EXPECT_EQ(p.plot.markersLastUpdate(), 2) << "removed once, drawn once";
+    const QImage moved = p.plot.buffer().copy();
+    const QRect changed = Differences(two, moved);
+    EXPECT_FALSE(changed.intersects(marker5));
+    const QPoint step = p.plot.geometry().Polar(45, 46) - at;
+    EXPECT_TRUE(marker12.united(marker12.translated(step)).contains(changed));
+
+    // The incremental picture is the one a whole repaint draws from the same slots.
+    SkyPlot fresh;
+    fresh.resize(208, 187);
+    fresh.SetSpokeStep(90);
+    fresh.SetRingStep(30);
+    fresh.SetFontSize(70);
+    fresh.SetGridTextColor(0x808080);
+    fresh.SetSatelliteIcons(114, 121);
+    fresh.SetLabelFormat(QStringLiteral("%d"));
+    fresh.state().satelliteSlots = p.plot.state().satelliteSlots;
+    fresh.grab();
+    EXPECT_EQ(fresh.buffer(), moved);
+
+    // Clearing the slots draws each marker a second time: the grid is back, pixel for pixel.
+    p.Put(0, 0, 0, 0, 0);
+    p.Put(1, 0, 0, 0, 0);
+    p.plot.UpdateMarkers();
+    EXPECT_EQ(p.plot.buffer(), grid);
+    EXPECT_EQ(p.plot.wholeRepaints(), 1) << "updates never redraw the grid";
+    // What the screen shows is the buffer.
+    EXPECT_EQ(p.plot.grab().toImage().convertToFormat(QImage::Format_RGB32), grid);
+}
+
+TEST(SkyPlotWidgetTest, SettersRepaintEverythingAndMarkersStayInsideTheDisc) {
+    PagePlot p;
+    p.Put(0, 7, 90, 90, 0);    // the zenith
+    p.Put(1, 9, 300, -20, 1);  // below the horizon: clipped away
+    p.Put(2, 3, 10, 95, 1);    // never drawn
+    p.plot.UpdateMarkers();
+    const QImage image = p.plot.buffer().copy();
+    const QPoint centre = p.plot.geometry().Polar(0, 90);
+    EXPECT_EQ(centre, QPoint(104, 93));
+    // Grey icon over the black disc (the spokes cross in the middle).
+    EXPECT_EQ(image.pixel(centre.x() - 4, centre.y() - 2), qRgb(128, 128, 128));
+    const QRegion disc(p.plot.geometry().ClipBounds(), QRegion::Ellipse);
+    PagePlot reference;
+    const QRect changed = Differences(reference.plot.buffer(), image);
+    EXPECT_TRUE(disc.boundingRect().contains(changed)) << "nothing drawn outside the disc";
+
+    p.plot.SetRingStep(0);  // refused
+    EXPECT_EQ(p.plot.state().ringStep(), 30);
+    p.plot.SetGridTextColor(0xFFFFFF);
+    p.plot.grab();
+    EXPECT_EQ(p.plot.wholeRepaints(), 2);
+    EXPECT_TRUE(AccessibleNameOf(&p.plot).startsWith(QString::fromUtf8(
+        "Sky plot: 2 satellites, 1 used in the fix: 7 at azimuth 90°, elevation 90°;")))
+        << AccessibleNameOf(&p.plot).toStdString();
+}
+
+// A parent of one colour with a light in it.
+struct LedOnPage {
+    explicit LedOnPage(QRect where) {
+        QPalette palette = page.palette();
+        palette.setColor(QPalette::Window, QColor(0, 128, 128));
+        page.setPalette(palette);
+        page.setAutoFillBackground(true);
+        page.resize(40, 40);
+        led = new ActivityLed(&page);
+        led->setGeometry(where);
+        led->SetLed(16, 1, 128);
+    }
+    QImage Shot() { return page.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QWidget page;
+    ActivityLed* led;
+};
+
+TEST(ActivityLedWidgetTest, TheCellShowsOverItsParentWithoutItsKeyColour) {
+    const QRgb teal = qRgb(0, 128, 128);
+    const QRgb magenta = qRgb(255, 0, 255);
+    const QImage sheet = ActivityLed::Sheet();
+    struct {
+        QRect where;
+        QPoint origin;  // of the cell, in the page
+    } const cases[] = {
+        {QRect(4, 4, 16, 16), QPoint(4, 4)},
+        {QRect(4, 4, 21, 30), QPoint(6, 11)},  // centred
+        {QRect(4, 4, 12, 13), QPoint(4, 4)},   // the GPS status page's control: cut off
+    };
+    for (const auto& c : cases) {
+        LedOnPage p(c.where);
+        for (int lit = 0; lit < 2; ++lit) {
+            if (lit == 1) {
+                p.led->Flash(10000);
+            }
+            const QImage shot = p.Shot();
+            const QPoint cell(lit == 1 ? 0 : 16, 144);
+            for (int y = 0; y < 40; ++y) {
+                for (int x = 0; x < 40; ++x) {
+                    const QRgb seen = shot.pixel(x, y);
+                    ASSERT_NE(seen, magenta) << "at " << x << "," << y;
+                    const QPoint inCell = QPoint(x, y) - c.origin;
+                    const bool inside = c.where.contains(x, y) && inCell.x() >= 0 &&
+                                        inCell.y() >= 0 && inCell.x() < 16 && inCell.y() < 16;
+                    const QRgb drawn = inside ? sheet.pixel(cell + inCell) : 0;
+                    const QRgb want = inside && qAlpha(drawn) == 255 ? (drawn | 0xFF000000u) : teal;
+                    ASSERT_EQ(seen, want) << "at " << x << "," << y << " lit " << lit;
+                }
+            }
+            EXPECT_EQ(shot.pixel(c.origin + QPoint(6, 6)),
+                      lit == 1 ? qRgb(0, 255, 0) : qRgb(0, 128, 0));
+        }
+    }
+}
+
+TEST(ActivityLedWidgetTest, AFlashDimsItselfAndOtherTimersChangeNothing) {
+    LedOnPage p(QRect(4, 4, 12, 13));
+    p.led->Flash(100);
+    EXPECT_EQ(p.led->state().ledState, 0);
+    EXPECT_TRUE(p.led->timerRunning());
+    p.led->FireTimer(2);
+    EXPECT_EQ(p.led->state().ledState, 0);
+    ASSERT_TRUE(test::waitFor([&] { return !p.led->state().flashing; }, 2000));
+    EXPECT_EQ(p.led->state().ledState, 1);
+    EXPECT_FALSE(p.led->timerRunning());
+}
+
+TEST(SignalQualityGraphWidgetTest, BarsAndLabelsWhereTheRowsSay) {
+    SignalQualityGraph graph;
+    graph.resize(504, 127);
+    auto& s = graph.state();
+    s.bars[0] = {5, 45, 1};
+    s.bars[1] = {12, 30, 0};
+    s.bars[2] = {17, 40, 0};
+    s.seenMax = s.scaleMax = 45;
+    s.seenMin = s.scaleMin = 30;
+    graph.invalidate(s.SetBarCount(3));
+    const QImage image = graph.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QPalette& palette = graph.palette();
+    const QRgb face = palette.color(QPalette::Window).rgb();
+    const QRgb used = palette.color(QPalette::Highlight).rgb();
+    const QRgb grey = palette.color(QPalette::Disabled, QPalette::WindowText).rgb();
+    const int w = (504 - 2) / 3;
+    const int hc = 127;
+    // A full bar from row 3 down to row hc - 14, one row of face under it.
+    EXPECT_EQ(image.pixel(4, 3), used);
+    EXPECT_EQ(image.pixel(4, hc - 14), used);
+    EXPECT_EQ(image.pixel(4, hc - 13), face);
+    EXPECT_EQ(image.pixel(2, 2), palette.color(QPalette::Shadow).rgb());
+    EXPECT_EQ(image.pixel(w - 1, hc - 12), palette.color(QPalette::Light).rgb());
+    // An empty bar: face all the way.
+    for (int y = 3; y <= hc - 13; ++y) {
+        ASSERT_EQ(image.pixel(w + 4, y), face) << y;
+    }
+    // Two thirds of a bar, grey, with its value in it.
+    const int h = static_cast<int>((hc - 15) / 15.0 * 10);
+    EXPECT_EQ(image.pixel(2 * w + 4, hc - 12 - h), grey);
+    EXPECT_EQ(image.pixel(2 * w + 4, hc - 13 - h), face);
+    bool valueText = false;
+    for (int x = 2 * w + 3; x < 3 * w - 1; ++x) {
+        for (int y = hc - 12 - h; y < hc - 12 - h + 12; ++y) {
+            valueText |= image.pixel(x, y) != grey;
+        }
+    }
+    EXPECT_TRUE(valueText) << "\"  40  \" in the bar";
+    EXPECT_EQ(AccessibleNameOf(&graph),
+              QStringLiteral("Signal quality: 3 bars: 5 45 dB used; 12 30 dB; 17 40 dB"));
+
+    // Beyond the last bar nothing but face.
+    EXPECT_EQ(image.pixel(503, 60), face);
+}
+
+}  // namespace
+}  // namespace horalux

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Measures what the status pages cost, on a virtual screen in GPS mode with a synthetic receiver
+# on a pty (as figures.sh runs it): the program's CPU time over IDLE_SECONDS (default 60) each
+# without the properties window, with it open on "GPS Signal Quality", open on "Position", and
+# after it has been closed (the pages' timers keep running). CPU time of the process is what is
+# counted, which other load on the machine disturbs little. Not a test: prints the figures.
+#   HORALUX_BUILD_DIR=build bash tests/e2e/status_figures.sh
+# A11Y=1 runs the program with the accessibility bus, as with a screen reader. The tabs are
+# reached with Ctrl+Tab from the first one: STATUS_TAB and POSITION_TAB are their places in the
+# sheet (1 and 3 of the full sheet; 0 and 1 while only the two status pages are there).
+source "$(dirname "$0")/harness.sh"
+e2e_init status-figures
+IDLE_SECONDS="${IDLE_SECONDS:-60}"
+e2e_start_x
+e2e_start_tray
+[ "${A11Y:-0}" = 1 ] && e2e_start_a11y
+e2e_start_pty
+e2e_start_replay --synthetic "$E2E_FEED"
+e2e_settings <<INI
+[Settings]
+FirstTimeConfig=0
+UseNetworkTime=0
+DigitalClockEnabled=${CLOCK_SHOWN:-1}
+
+[Serial%20Port%20Commmunications]
+Device=$E2E_GPS
+INI
+
+e2e_start_app
+e2e_wait 15 e2e_tray_icon_present || e2e_fail "no tray icon"
+e2e_wait 30 grep -q 'timeLocked=1' "$E2E_APP_LOG" || e2e_fail "GPS time never locked"
+sleep 5
+
+# CPU time of the process in nanoseconds: the run time the scheduler counted for each of its
+# threads (finer than the clock ticks of /proc/PID/stat; no thread ends while it idles).
+cpu_ns() { cat /proc/"$E2E_APP_PID"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
+measure() {
+    local before after load
+    load="$(cut -d' ' -f1-3 /proc/loadavg)"
+    before=$(cpu_ns)
+    sleep "$IDLE_SECONDS"
+    after=$(cpu_ns)
+    echo "CPU time over $IDLE_SECONDS s, $1:" \
+        "$(awk -v t=$((after - before)) -v s="$IDLE_SECONDS" \
+            'BEGIN { printf "%.3f s (%.3f %% of one core)", t / 1e9, 100 * t / 1e9 / s }')" \
+        "[load average before: $load]"
+}
+
+measure "no properties window"
+
+# The tab at index $1, counted from the first with Ctrl+Tab.
+select_tab() {
+    local i
+    xdotool windowfocus --sync "$win" 2>/dev/null || true
+    for ((i = 0; i < $1; i++)); do
+        xdotool key ctrl+Tab
+        sleep 0.2
+    done
+}
+STATUS_TAB="${STATUS_TAB:-1}"
+POSITION_TAB="${POSITION_TAB:-3}"
+e2e_tray_menu 10 || e2e_fail "the tray menu did not open"
+xdotool key p
+win="$(e2e_find_window 10 "Horalux Properties")" || e2e_fail "the properties window did not open"
+sleep 1
+select_tab "$STATUS_TAB"
+xdotool mousemove 0 400
+sleep 2
+e2e_screenshot status-figures-gps-status
+measure "properties open on GPS Signal Quality"
+
+select_tab $((POSITION_TAB - STATUS_TAB))
+sleep 2
+e2e_screenshot status-figures-position
+measure "properties open on Position"
+
+/usr/bin/python3 "$(dirname "$0")/wm_close.py" "$win" || e2e_fail "cannot ask the window to close"
+e2e_wait 5 bash -c "! xwininfo -id $win | grep -q IsViewable" || e2e_fail "the window did not close"
+sleep 3
+measure "properties closed (their timers run on)"
+grep -E '^(VmRSS|VmHWM)' "/proc/$E2E_APP_PID/status" | tr -s ' \t' ' '
