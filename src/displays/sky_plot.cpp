@@ -205,14 +205,17 @@ QRect SkyPlot::DrawMarker(QPainter& painter, const SkyMarker& marker) {
         geometry_.Polar(marker.azimuth, marker.elevation), markerMetrics_.maxWidth(),
         markerMetrics_.height(), icon.size());
     // Clipped to the disc; a marker well inside it needs no clipping, which is the slow part.
-    if (geometry_.InsideDisc(layout.image)) {
-        painter.setClipping(false);
-    } else {
+    // The clip is set for this marker alone and taken away by restoring the painter: a clip
+    // turned off with setClipping(false) and set again for a later marker does not always clip
+    // that one the same way, and an exclusive-or drawn twice must touch the same pixels.
+    const QImage& image = MarkerImage(marker, layout, icon);
+    painter.save();
+    if (!geometry_.InsideDisc(layout.image)) {
         painter.setClipRegion(clip_);
     }
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    painter.drawImage(layout.image.topLeft(), MarkerImage(marker, layout, icon));
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.drawImage(layout.image.topLeft(), image);
+    painter.restore();
     return layout.image;
 }
 
