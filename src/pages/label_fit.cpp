@@ -13,11 +13,18 @@ QRect FitLabel(const QRect& label, int textWidth, bool alignedRight,
     // The free space on either side, up to a little short of the nearest control on the
     // label's line.
     constexpr int kGap = 3;
+    constexpr int kFrameInset = 4;
     int freeLeft = label.left() - bounds.left();
     int freeRight = bounds.right() - label.right();
     for (const QRect& other : obstacles) {
-        if (other.bottom() < label.top() || other.top() > label.bottom() || other.contains(label)) {
-            continue;  // not on its line, or a frame around it
+        if (other.bottom() < label.top() || other.top() > label.bottom()) {
+            continue;  // not on its line
+        }
+        if (other.contains(label)) {
+            // A frame around it: the label stays inside, clear of the frame's lines.
+            freeLeft = std::min(freeLeft, label.left() - other.left() - kFrameInset);
+            freeRight = std::min(freeRight, other.right() - label.right() - kFrameInset);
+            continue;
         }
         if (other.left() > label.right()) {
             freeRight = std::min(freeRight, other.left() - label.right() - 1 - kGap);

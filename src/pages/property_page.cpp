@@ -11,8 +11,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QStyle>
 #include <QTimerEvent>
+#include <algorithm>
 
 #include "pages/dialog_int.h"
 #include "pages/label_fit.h"
@@ -59,9 +61,30 @@ QWidget* PropertyPage::Control(int id) const {
     return it == controls_.end() ? nullptr : it->second;
 }
 
+QRect PropertyPage::TemplateRect(DlgRect rect) const {
+    return dialogRect(rect.x, rect.y, rect.width, rect.height).translated(origin_);
+}
+
+void PropertyPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // A sheet wider than the template (its row of tabs asks for more) shows the template in the
+    // middle, not beside an empty stretch.
+    const QPoint origin(std::max(0, (width() - minimumWidth()) / 2), 0);
+    const QPoint shift = origin - origin_;
+    if (shift.isNull()) {
+        return;
+    }
+    origin_ = origin;
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isWindow()) {
+            child->move(child->pos() + shift);
+        }
+    }
+}
+
 void PropertyPage::PlaceControl(int id, QWidget* control, DlgRect rect, bool takesLabel) {
     control->setParent(this);
-    control->setGeometry(dialogRect(rect.x, rect.y, rect.width, rect.height));
+    control->setGeometry(TemplateRect(rect));
     if (id != 0) {
         control->setObjectName(QStringLiteral("control%1").arg(id));
         controls_[id] = control;
@@ -97,7 +120,7 @@ void PropertyPage::FitLabels() {
         }
         label->setGeometry(FitLabel(label->geometry(), label->sizeHint().width(),
                                     (label->alignment() & Qt::AlignRight) != 0, others,
-                                    QRect(QPoint(0, 0), minimumSize())));
+                                    QRect(origin_, minimumSize())));
     }
 }
 
@@ -186,7 +209,7 @@ QComboBox* PropertyPage::DropDownList(int id, DlgRect rect, bool sorted) {
     box->setEditable(false);
     box->setProperty("sorted", sorted);
     // The template gives the height with the list dropped down; closed, the box is one line.
-    const QRect geometry = dialogRect(rect.x, rect.y, rect.width, rect.height);
+    const QRect geometry = TemplateRect(rect);
     PlaceControl(id, box, rect, true);
     box->setGeometry(geometry.x(), geometry.y(), geometry.width(),
                      std::min(geometry.height(), box->sizeHint().height()));

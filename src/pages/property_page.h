@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QBasicTimer>
+#include <QPoint>
 #include <QPointer>
 #include <QSize>
 #include <QString>
@@ -151,7 +152,12 @@ class PropertyPage : public QWidget {
     BubbleTip& bubbleTip() const { return tip_; }
 
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+
+    // Where a template rectangle lies on the page: the template is centred horizontally when the
+    // page is wider than it.
+    QRect TemplateRect(DlgRect rect) const;
 
   private:
     void PlaceControl(int id, QWidget* control, DlgRect rect, bool takesLabel);
@@ -168,6 +174,7 @@ class PropertyPage : public QWidget {
     QString caption_;
     bool created_ = false;
     QPointer<QLabel> pendingLabel_;  // the label waiting for its field
+    QPoint origin_;                  // where the template's (0, 0) lies on the page
     QButtonGroup* radioGroup_ = nullptr;
     std::map<int, QWidget*> controls_;
     std::vector<QLabel*> labels_;  // placed by Label(), owned by the page

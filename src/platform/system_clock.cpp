@@ -1,5 +1,6 @@
 #include "platform/system_clock.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
@@ -39,12 +40,27 @@ VirtualSystemClock::VirtualSystemClock(std::string offsetFile)
     : offsetFile_(std::move(offsetFile)) {}
 
 int64_t VirtualSystemClock::offsetMillis() const {
-    std::ifstream in(offsetFile_);
-    long long offset = 0;
-    if (!(in >> offset)) {
-        return 0;
+    FileStamp stamp;
+    struct stat info {};
+    if (stat(offsetFile_.c_str(), &info) == 0) {
+        stamp = {true, static_cast<uint64_t>(info.st_ino), static_cast<int64_t>(info.st_size),
+                 static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
     }
-    return offset;
+    std::lock_guard lock(cacheMutex_);
+    if (cached_ && stamp == stamp_) {
+        return offset_;
+    }
+    long long offset = 0;
+    if (stamp.exists) {
+        std::ifstream in(offsetFile_);
+        if (!(in >> offset)) {
+            offset = 0;
+        }
+    }
+    cached_ = true;
+    stamp_ = stamp;
+    offset_ = offset;
+    return offset_;
 }
 
 SystemTime VirtualSystemClock::utcNow() const {
@@ -75,6 +91,8 @@ bool VirtualSystemClock::setUtc(const SystemTime& utc) {
         std::remove(temp.c_str());
         return false;
     }
+    std::lock_guard lock(cacheMutex_);
+    cached_ = false;
     return true;
 }
 

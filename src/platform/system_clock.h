@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/system_time.h"
@@ -39,11 +40,25 @@ class VirtualSystemClock final : public SystemClock {
     SystemTime localNow() const override;
     bool setUtc(const SystemTime& utc) override;
 
+    // The offset in the file. It is read again only when the file has changed (another inode,
+    // size or modification time), so reading the clock many times a second costs one stat.
     int64_t offsetMillis() const;
     const std::string& offsetFile() const { return offsetFile_; }
 
   private:
+    struct FileStamp {
+        bool exists = false;
+        uint64_t inode = 0;
+        int64_t size = 0;
+        int64_t modifiedNanos = 0;
+        friend bool operator==(const FileStamp&, const FileStamp&) = default;
+    };
+
     std::string offsetFile_;
+    mutable std::mutex cacheMutex_;  // the clock is read from the worker thread too
+    mutable bool cached_ = false;
+    mutable FileStamp stamp_;
+    mutable int64_t offset_ = 0;
 };
 
 // Milliseconds since 1970 by the real system clock.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -61,6 +62,23 @@ TEST(VirtualClockTest, SettingStoresTheOffsetAndReadsFollowIt) {
 
     EXPECT_FALSE(clock.setUtc({2001, 3, 0, 18, 19, 53, 17, 1000}));  // refused, offset kept
     EXPECT_NEAR(static_cast<double>(clock.offsetMillis()), 3600e3, 50.0);
+}
+
+TEST(VirtualClockTest, AnotherWritersChangeAndRemovalAreSeenAtTheNextRead) {
+    test::TempDir dir;
+    VirtualSystemClock clock(dir.file("offset"));
+    const auto write = [&](const char* text) { std::ofstream(dir.file("offset")) << text; };
+    write("250\n");
+    EXPECT_EQ(clock.offsetMillis(), 250);
+    EXPECT_EQ(clock.offsetMillis(), 250) << "read again from the cache";
+    write("-12000\n");  // in place: the same file, another size
+    EXPECT_EQ(clock.offsetMillis(), -12000);
+    write("not a number\n");
+    EXPECT_EQ(clock.offsetMillis(), 0);
+    std::filesystem::remove(dir.file("offset"));
+    EXPECT_EQ(clock.offsetMillis(), 0);
+    write("7\n");
+    EXPECT_EQ(clock.offsetMillis(), 7);
 }
 
 TEST(VirtualClockTest, LocalTimeFollowsTheTimeZone) {
