@@ -51,7 +51,7 @@ CHoraluxApp::CHoraluxApp()
       integration_(autostart_, ClockPrivilegeFor(*clock_), ProgramPath(),
                    {&processTable_, &timedated_}, messages_),
       serial_(messages_),
-      parser_(gps_),
+      parser_(gps_, &sky_),
       reader_(gps_, parser_, *clock_) {}
 
 CHoraluxApp::~CHoraluxApp() {
@@ -93,7 +93,7 @@ bool CHoraluxApp::CreateMainFrame() {
     const auto addPages = [this](CHoraluxPropertySheet& sheet) {
         AddPropertyPages(sheet,
                          PageServices{*store_, runtime_, gps_, flags_, *clock_, *starter_, serial_,
-                                      messages_, urls_, &serialDevices_, &integration_});
+                                      messages_, urls_, &serialDevices_, &integration_, &sky_});
     };
     frame_ = std::make_unique<CMainFrame>(
         MainFrameServices{*store_, runtime_, gps_, flags_, *clock_, reader_, *starter_, messages_,

@@ -12,6 +12,7 @@
 #include "gps/nmea_parser.h"
 #include "gps/nmea_reader.h"
 #include "gps/serial_port.h"
+#include "gps/sky_view.h"
 #include "platform/autostart_entry.h"
 #include "platform/desktop_url_opener.h"
 #include "platform/process_table_source.h"
@@ -68,6 +69,7 @@ class CHoraluxApp final : public StartupHost {
     DesktopIntegration integration_;
     RuntimeSettings runtime_;
     GpsState gps_;
+    SkyView sky_;  // every constellation's satellites, beside the record
     SyncFlags flags_;
     SingleInstance instance_;
     std::unique_ptr<QSettingsStore> store_;

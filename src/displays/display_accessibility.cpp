@@ -35,6 +35,9 @@ QAccessibleInterface* MakeInterface(const QString& className, QObject* object) {
     if (className == QLatin1String("horalux::SignalQualityGraph")) {
         return new DisplayInterface(widget, QAccessible::Chart);
     }
+    if (className == QLatin1String("horalux::SkyPlotLegend")) {
+        return new DisplayInterface(widget, QAccessible::StaticText);
+    }
     return nullptr;
 }
 

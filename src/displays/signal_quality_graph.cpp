@@ -1,7 +1,9 @@
 #include "displays/signal_quality_graph.h"
 
+#include <QFontInfo>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "displays/display_accessibility.h"
 #include "ui/dialog_font.h"
@@ -54,13 +56,36 @@ void SignalQualityGraph::paintEvent(QPaintEvent* event) {
     quietRepaint_ = false;
 
     const QFontMetrics metrics(font());
+    // Bars that carry their systems ("G05") may be too narrow for their labels and values, with
+    // 30 satellites and more: the labels take two rows, the values a smaller font.
+    int widestLabel = 0;
+    const int n = std::clamp<int32_t>(state_.barCount, 0, SignalQualityState::kMaxBars);
+    for (int i = 0; i < n; ++i) {
+        const SignalBar& bar = state_.bars[static_cast<size_t>(i)];
+        if (bar.system) {
+            widestLabel =
+                std::max(widestLabel, metrics.horizontalAdvance(SignalQualityState::Label(bar)));
+        }
+    }
+    QFont valueFont = font();
+    if (widestLabel > 0) {
+        valueFont.setPixelSize(SignalQualityState::ValuePixelSize(
+            state_.Pitch(width()), QFontInfo(font()).pixelSize(), [&](int pixels) {
+                QFont f = font();
+                f.setPixelSize(pixels);
+                return QFontMetrics(f).horizontalAdvance(QStringLiteral("00"));
+            }));
+    }
+    const QFontMetrics valueMetrics(valueFont);
+
     const QColor shadow = colours.color(QPalette::Shadow);
     const QColor light = colours.color(QPalette::Light);
     const QColor used = colours.color(QPalette::Highlight);
     const QColor unused = colours.color(QPalette::Disabled, QPalette::WindowText);
     const QColor valueColour = colours.color(QPalette::HighlightedText);
     const QColor prnColour = colours.color(QPalette::WindowText);
-    for (const SignalQualityState::Rows& bar : state_.Paint(width(), height(), metrics.height())) {
+    for (const SignalQualityState::Rows& bar :
+         state_.Paint(width(), height(), metrics.height(), widestLabel)) {
         const QRect f = bar.frame;
         if (f.isValid()) {
             painter.fillRect(QRect(f.left(), f.top(), f.width() - 1, 1), shadow);
@@ -78,7 +103,8 @@ void SignalQualityGraph::paintEvent(QPaintEvent* event) {
             painter.save();
             painter.setClipRect(bar.valueBox);
             painter.setPen(valueColour);
-            painter.drawText(bar.valueBox.adjusted(0, 0, 0, metrics.height()),
+            painter.setFont(valueFont);
+            painter.drawText(bar.valueBox.adjusted(0, 0, 0, valueMetrics.height()),
                              Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, bar.value);
             painter.restore();
         }

@@ -8,6 +8,7 @@
 
 #include "clock/qt_color.h"
 #include "displays/display_accessibility.h"
+#include "displays/sky_label_placement.h"
 #include "resources/horalux_resources.h"
 
 namespace horalux {
@@ -36,6 +37,7 @@ void SkyPlot::SetFonts() {
     markerFont_.setStyleStrategy(QFont::NoAntialias);
     markerMetrics_ = QFontMetrics(markerFont_);
     markerImages_.clear();
+    labelWidths_.clear();
 }
 
 QFont SkyPlot::PlotFont(int tenthsOfAPoint) {
@@ -79,6 +81,7 @@ void SkyPlot::SetSatelliteIcons(int usedIcon, int inViewIcon) {
 void SkyPlot::SetLabelFormat(const QString& format) {
     state_.SetLabelFormat(format);
     markerImages_.clear();
+    labelWidths_.clear();
     Invalidate();
 }
 
@@ -97,7 +100,45 @@ const QImage& SkyPlot::Icon(int id) {
     return noIcon_;
 }
 
+void SkyPlot::PlaceLabels() {
+    std::vector<LabelRequest> requests;
+    std::vector<SatelliteSlot*> placed;
+    for (SatelliteSlot& s : state_.satelliteSlots) {
+        s.labelSide = LabelSide::Below;
+        if (s.system && SkyPlotState::Visible(s.prn, s.azimuth, s.elevation)) {
+            requests.push_back({geometry_.Polar(s.azimuth, s.elevation),
+                                QSize(LabelWidth(s.prn, *s.system), markerMetrics_.height())});
+            placed.push_back(&s);
+        }
+    }
+    if (requests.empty()) {
+        return;
+    }
+    // Both icons are of one size (a cross, when there are none, keeps its label below).
+    const QImage& icon = usedIcon_.isNull() ? inViewIcon_ : usedIcon_;
+    const std::vector<LabelSide> sides = horalux::PlaceLabels(
+        geometry_, requests, markerMetrics_.maxWidth(), markerMetrics_.height(), icon.size());
+    for (size_t i = 0; i < placed.size(); ++i) {
+        placed[i]->labelSide = sides[i];
+    }
+}
+
+int SkyPlot::LabelWidth(int32_t prn, GnssSystem system) {
+    const auto key = std::make_pair(prn, system);
+    const auto found = labelWidths_.find(key);
+    if (found != labelWidths_.end()) {
+        return found->second;
+    }
+    if (labelWidths_.size() >= 256) {
+        labelWidths_.clear();  // bounded, whatever the receiver sends
+    }
+    const int width = markerMetrics_.horizontalAdvance(state_.Label(prn, system));
+    labelWidths_.emplace(key, width);
+    return width;
+}
+
 void SkyPlot::UpdateMarkers() {
+    PlaceLabels();
     const std::vector<SkyMarker> markers = state_.Update();
     markersLastUpdate_ = static_cast<int>(markers.size());
     if (!markers.empty()) {
@@ -159,6 +200,7 @@ void SkyPlot::RepaintBuffer() {
     geometry_ = SkyPlotGeometry(size());
 
     DrawGrid(painter);
+    PlaceLabels();
     for (const SkyMarker& marker : state_.Repaint()) {
         DrawMarker(painter, marker);
     }
@@ -203,22 +245,27 @@ QRect SkyPlot::DrawMarker(QPainter& painter, const SkyMarker& marker) {
     const QImage& icon = Icon(marker.icon);
     const SkyPlotGeometry::Marker layout = SkyPlotGeometry::MarkerLayout(
         geometry_.Polar(marker.azimuth, marker.elevation), markerMetrics_.maxWidth(),
-        markerMetrics_.height(), icon.size());
+        markerMetrics_.height(), icon.size(), marker.labelSide);
     // Clipped to the disc; a marker well inside it needs no clipping, which is the slow part.
-    if (geometry_.InsideDisc(layout.image)) {
-        painter.setClipping(false);
-    } else {
+    // The clip is set for this marker alone and taken away by restoring the painter: a clip
+    // turned off with setClipping(false) and set again for a later marker does not always clip
+    // that one the same way, and an exclusive-or drawn twice must touch the same pixels.
+    const QImage& image = MarkerImage(marker, layout, icon);
+    painter.save();
+    if (!geometry_.InsideDisc(layout.image)) {
         painter.setClipRegion(clip_);
     }
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    painter.drawImage(layout.image.topLeft(), MarkerImage(marker, layout, icon));
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.drawImage(layout.image.topLeft(), image);
+    painter.restore();
     return layout.image;
 }
 
 const QImage& SkyPlot::MarkerImage(const SkyMarker& marker, const SkyPlotGeometry::Marker& layout,
                                    const QImage& icon) {
-    const auto key = std::make_tuple(marker.prn, marker.colour, marker.icon, state_.crossColour);
+    const int system = marker.system ? static_cast<int>(*marker.system) : -1;
+    const auto key = std::make_tuple(marker.prn, system, marker.colour, marker.icon,
+                                     marker.labelSide, state_.crossColour);
     const auto found = markerImages_.find(key);
     if (found != markerImages_.end()) {
         return found->second;
@@ -240,7 +287,7 @@ const QImage& SkyPlot::MarkerImage(const SkyMarker& marker, const SkyPlotGeometr
     }
     p.setFont(markerFont_);
     p.setPen(toQColor(marker.colour));
-    p.drawText(layout.text, Qt::AlignHCenter | Qt::AlignTop, state_.Label(marker.prn));
+    p.drawText(layout.text, layout.textAlignment, state_.Label(marker.prn, marker.system));
     p.end();
     return markerImages_.emplace(key, std::move(image)).first->second;
 }

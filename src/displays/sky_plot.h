@@ -65,6 +65,10 @@ class SkyPlot final : public QWidget, public DescribedDisplay {
 
   private:
     void Invalidate();
+    // Chooses the label side of every slot that carries a system (the others' stay below).
+    void PlaceLabels();
+    // The width of a satellite's label in the marker font (measured once).
+    int LabelWidth(int32_t prn, GnssSystem system);
     void RepaintBuffer();
     void DrawGrid(QPainter& painter);
     // Combines one marker with the buffer by exclusive-or; returns the area it touched.
@@ -86,8 +90,11 @@ class SkyPlot final : public QWidget, public DescribedDisplay {
     QFont gridFont_;
     QFont markerFont_;
     QFontMetrics markerMetrics_;
-    // Composed markers by PRN, colour, icon and cross colour (the label follows from the PRN).
-    std::map<std::tuple<int32_t, ColorRef, int32_t, ColorRef>, QImage> markerImages_;
+    // Composed markers by PRN, system (-1 for none), colour, icon, label side and cross colour
+    // (the label follows from the PRN and the system).
+    std::map<std::tuple<int32_t, int, ColorRef, int32_t, LabelSide, ColorRef>, QImage>
+        markerImages_;
+    std::map<std::pair<int32_t, GnssSystem>, int> labelWidths_;
     int markersLastUpdate_ = 0;
     int wholeRepaints_ = 0;
 };

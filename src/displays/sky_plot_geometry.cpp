@@ -116,27 +116,65 @@ QPoint SkyPlotGeometry::LabelTopLeft(QPoint at, QSize textSize) {
 }
 
 SkyPlotGeometry::Marker SkyPlotGeometry::MarkerLayout(QPoint at, int widestChar, int charHeight,
-                                                      QSize icon) {
+                                                      QSize icon, LabelSide side) {
     const int w = 5 * widestChar;
     const int h = 3 * charHeight;
     Marker m;
-    int textTop = 0;
-    int anchor = 0;
-    if (!icon.isEmpty()) {
-        m.iconAt = QPoint(w / 2 - icon.width() / 2, 0);
-        textTop = icon.height();
-        anchor = icon.height() / 2;
-    } else {
+    QPoint anchor;  // in the image: the point that falls on the satellite
+    if (icon.isEmpty()) {
         // The strokes (w/2 - 2, 0) to (w/2 + 3, 5) and (w/2 + 2, 0) to (w/2 - 3, 5), each
         // without its end point.
         m.cross[0] = QLine(w / 2 - 2, 0, w / 2 + 2, 4);
         m.cross[1] = QLine(w / 2 + 2, 0, w / 2 - 2, 4);
-        textTop = charHeight / 2;
-        anchor = 2;
+        const int textTop = charHeight / 2;
+        m.text = QRect(0, textTop, w, std::max(0, h - textTop));
+        anchor = QPoint(w / 2, 2);
+    } else {
+        const int iw = icon.width();
+        const int ih = icon.height();
+        const int middle = h / 2 - ih / 2;  // the icon's top when the label is beside it
+        switch (side) {
+            case LabelSide::Below:
+                m.iconAt = QPoint(w / 2 - iw / 2, 0);
+                m.text = QRect(0, ih, w, std::max(0, h - ih));
+                break;
+            case LabelSide::Above:
+                m.iconAt = QPoint(w / 2 - iw / 2, h - ih);
+                m.text = QRect(0, 0, w, std::max(0, h - ih));
+                m.textAlignment = Qt::AlignHCenter | Qt::AlignBottom;
+                break;
+            case LabelSide::Right:
+                m.iconAt = QPoint(0, middle);
+                m.text = QRect(iw + 1, 0, std::max(0, w - iw - 1), h);
+                m.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+                break;
+            case LabelSide::Left:
+                m.iconAt = QPoint(w - iw, middle);
+                m.text = QRect(0, 0, std::max(0, w - iw - 1), h);
+                m.textAlignment = Qt::AlignRight | Qt::AlignVCenter;
+                break;
+        }
+        anchor = m.iconAt + QPoint(iw / 2, ih / 2);
     }
-    m.text = QRect(0, textTop, w, std::max(0, h - textTop));
-    m.image = QRect(at.x() - w / 2, at.y() - anchor, w, h);
+    m.image = QRect(at - anchor, QSize(w, h));
     return m;
+}
+
+QRect SkyPlotGeometry::TextBounds(const Marker& marker, QSize text) {
+    const QRect box = marker.text.translated(marker.image.topLeft());
+    int x = box.left() + (box.width() - text.width()) / 2;
+    if (marker.textAlignment & Qt::AlignLeft) {
+        x = box.left();
+    } else if (marker.textAlignment & Qt::AlignRight) {
+        x = box.left() + box.width() - text.width();
+    }
+    int y = box.top();
+    if (marker.textAlignment & Qt::AlignBottom) {
+        y = box.top() + box.height() - text.height();
+    } else if (marker.textAlignment & Qt::AlignVCenter) {
+        y = box.top() + (box.height() - text.height()) / 2;
+    }
+    return QRect(QPoint(x, y), text);
 }
 
 }  // namespace horalux

@@ -9,6 +9,10 @@
 
 namespace horalux {
 
+// Where a satellite's label goes beside its icon: under it, as always, or, where that spot is
+// taken, to its right, to its left or above it.
+enum class LabelSide { Below, Right, Left, Above };
+
 // Where the sky plot draws, for a control of a given client size: the disc in the inner
 // rectangle (the client area less 2 pixels on each side), the polar mapping of azimuth and
 // elevation onto it, the rings and spokes of the grid, and the layout of one satellite marker.
@@ -61,14 +65,20 @@ class SkyPlotGeometry {
     // One satellite's marker, composed on its own black image and combined with the plot by
     // exclusive-or: w = 5 x the font's widest character, h = 3 x its character height; the icon
     // (when there is one) at the top middle with the text under it, else a small diagonal cross
-    // with the text half a character lower.
+    // with the text half a character lower. With an icon the label may go on another side: the
+    // icon then sits at the image's bottom middle, left middle or right middle, its centre on
+    // the satellite's point as always, and the text beside it.
     struct Marker {
         QRect image;     // the marker's image, placed on the plot
         QPoint iconAt;   // in the image: the icon's top-left corner
         QLine cross[2];  // in the image: the cross's strokes (no icon)
-        QRect text;      // in the image: the label's box, text centred at its top
+        QRect text;      // in the image: the label's box
+        Qt::Alignment textAlignment = Qt::AlignHCenter | Qt::AlignTop;  // of the text in its box
     };
-    static Marker MarkerLayout(QPoint at, int widestChar, int charHeight, QSize icon);
+    static Marker MarkerLayout(QPoint at, int widestChar, int charHeight, QSize icon,
+                               LabelSide side = LabelSide::Below);
+    // Where a text of this size lands on the plot in a marker's label box.
+    static QRect TextBounds(const Marker& marker, QSize text);
 
     // The degree-like sign the grid labels end in (U+00BA).
     static constexpr char16_t kDegreeSign = 0x00BA;

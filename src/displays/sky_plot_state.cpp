@@ -2,11 +2,16 @@
 
 #include <QStringList>
 
+#include "displays/system_legend.h"
+
 namespace horalux {
 
 SkyPlotState::SkyPlotState() {
     for (SatelliteSlot& slot : satelliteSlots) {
         slot.colour = usedColour;
+    }
+    for (int i = 0; i < kGnssSystemCount; ++i) {
+        systemColours[static_cast<size_t>(i)] = SystemLabelColour(static_cast<GnssSystem>(i));
     }
 }
 
@@ -26,13 +31,15 @@ bool SkyPlotState::SetSpokeStep(int32_t degrees) {
     return true;
 }
 
-QString SkyPlotState::Label(int32_t prn) const {
+QString SkyPlotState::Label(int32_t prn, std::optional<GnssSystem> system) const {
+    const QString number =
+        system ? QString::fromStdString(SatelliteLabel(*system, prn)) : QString::number(prn);
     QString text;
     for (qsizetype i = 0; i < labelFormat_.size(); ++i) {
         const QChar c = labelFormat_.at(i);
         const QChar next = i + 1 < labelFormat_.size() ? labelFormat_.at(i + 1) : QChar();
         if (c == u'%' && next == u'd') {
-            text += QString::number(prn);
+            text += number;
             ++i;
         } else if (c == u'%' && next == u'%') {
             text += u'%';
@@ -52,7 +59,7 @@ std::vector<SkyMarker> SkyPlotState::Repaint() {
     std::vector<SkyMarker> markers;
     for (size_t i = 0; i < satelliteSlots.size(); ++i) {
         const SatelliteSlot& s = satelliteSlots[i];
-        lastDrawn_[i] = {s.prn, s.azimuth, s.elevation, s.colour, s.icon};
+        lastDrawn_[i] = {s.prn, s.azimuth, s.elevation, s.colour, s.icon, s.system, s.labelSide};
         if (Visible(s.prn, s.azimuth, s.elevation)) {
             markers.push_back(lastDrawn_[i]);
         }
@@ -65,9 +72,13 @@ std::vector<SkyMarker> SkyPlotState::Update() {
     for (size_t i = 0; i < satelliteSlots.size(); ++i) {
         SatelliteSlot& s = satelliteSlots[i];
         const bool used = s.used == 1;
-        s.colour = used ? usedColour : inViewColour;
+        if (s.system) {
+            s.colour = systemColours[static_cast<size_t>(*s.system)];
+        } else {
+            s.colour = used ? usedColour : inViewColour;
+        }
         s.icon = used ? usedIcon : inViewIcon;
-        const SkyMarker now{s.prn, s.azimuth, s.elevation, s.colour, s.icon};
+        const SkyMarker now{s.prn, s.azimuth, s.elevation, s.colour, s.icon, s.system, s.labelSide};
         SkyMarker& drawn = lastDrawn_[i];
         if (now == drawn) {
             continue;
@@ -86,13 +97,19 @@ std::vector<SkyMarker> SkyPlotState::Update() {
 QString SkyPlotState::Summary() const {
     QStringList parts;
     int used = 0;
+    std::vector<SkySatellite> withSystem;
     for (const SatelliteSlot& s : satelliteSlots) {
         if (!Visible(s.prn, s.azimuth, s.elevation)) {
             continue;
         }
         used += s.used == 1 ? 1 : 0;
+        if (s.system) {
+            withSystem.push_back({*s.system, s.prn, s.elevation, s.azimuth, s.snr, s.used == 1});
+        }
+        const QString name = s.system ? QString::fromStdString(SatelliteLabel(*s.system, s.prn))
+                                      : QString::number(s.prn);
         parts << QStringLiteral("%1 at azimuth %2%4, elevation %3%4%5")
-                     .arg(s.prn)
+                     .arg(name)
                      .arg(s.azimuth)
                      .arg(s.elevation)
                      .arg(QChar(0x00B0))
@@ -101,10 +118,15 @@ QString SkyPlotState::Summary() const {
     if (parts.isEmpty()) {
         return QStringLiteral("No satellites");
     }
-    return QStringLiteral("%1 satellite%2, %3 used in the fix: ")
+    const QString systems =
+        withSystem.empty()
+            ? QString()
+            : QStringLiteral(" (%1)").arg(SystemCountsText(CountBySystem(withSystem)));
+    return QStringLiteral("%1 satellite%2, %3 used in the fix%4: ")
                .arg(parts.size())
                .arg(parts.size() == 1 ? QString() : QStringLiteral("s"))
-               .arg(used) +
+               .arg(used)
+               .arg(systems) +
            parts.join(QStringLiteral("; "));
 }
 

@@ -3,14 +3,17 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "clock/color_ref.h"
+#include "displays/sky_plot_geometry.h"
+#include "gps/gnss_system.h"
 
 namespace horalux {
 
-// One of the sky plot's satellite slots. The host writes prn, azimuth, elevation, used and
-// snr; the plot writes colour and icon at each update.
+// One of the sky plot's satellite slots. The host writes prn, azimuth, elevation, used, snr
+// and system; the plot writes colour and icon at each update.
 struct SatelliteSlot {
     int32_t prn = 0;        // satellite number; 0 = empty slot
     int32_t azimuth = 0;    // whole degrees from north, clockwise
@@ -19,6 +22,13 @@ struct SatelliteSlot {
     ColorRef colour = 0;    // label colour chosen at the last update
     int32_t icon = 0;       // icon chosen at the last update (a bitmap number, 0 = none)
     int32_t snr = 0;        // carried, not drawn
+    // The satellite's system when the host knows it: the label is then its letter and number
+    // ("G05", "R65") in the system's colour. None: the label format with the number, in the used
+    // or in-view colour.
+    std::optional<GnssSystem> system = std::nullopt;
+    // Where the label goes beside the icon, chosen by the plot so that the labels of a crowded
+    // sky do not run into each other (slots with a system only; the others' labels stay below).
+    LabelSide labelSide = LabelSide::Below;
 };
 
 // What one marker on the plot shows.
@@ -28,6 +38,8 @@ struct SkyMarker {
     int32_t elevation = 0;
     ColorRef colour = 0;
     int32_t icon = 0;
+    std::optional<GnssSystem> system = std::nullopt;
+    LabelSide labelSide = LabelSide::Below;
     friend bool operator==(const SkyMarker&, const SkyMarker&) = default;
 };
 
@@ -52,6 +64,9 @@ class SkyPlotState {
     int32_t spokeLabelElevation = 15;
     int32_t usedIcon = 0;  // bitmap number; 0 = a cross
     int32_t inViewIcon = 0;
+    // The label colour of each system's satellites (slots with a system), used or not: there the
+    // icon alone says whether a satellite is used.
+    std::array<ColorRef, kGnssSystemCount> systemColours{};
 
     // Degrees between rings and between spokes. A step of 0 or less is refused (false), the old
     // value stays: the grid's loops must end.
@@ -61,8 +76,9 @@ class SkyPlotState {
     int32_t spokeStep() const { return spokeStep_; }
 
     // The label format: its "%d" stands for the PRN ("%%" for a percent sign); "PRN:%d" at first.
+    // With a system, "%d" stands for the system's letter and the number as sent ("G05", "S133").
     void SetLabelFormat(const QString& format) { labelFormat_ = format; }
-    QString Label(int32_t prn) const;
+    QString Label(int32_t prn, std::optional<GnssSystem> system = std::nullopt) const;
 
     std::array<SatelliteSlot, kSlots> satelliteSlots{};
 
@@ -84,7 +100,9 @@ class SkyPlotState {
     const SkyMarker& lastDrawn(int slot) const { return lastDrawn_[static_cast<size_t>(slot)]; }
 
     // What the slots show, in words, for a screen reader: "12 satellites, 7 used in the
-    // fix: 5 at azimuth 120°, elevation 40°, used; ...". Only satellites on the plot are named.
+    // fix: 5 at azimuth 120°, elevation 40°, used; ...". Only satellites on the plot are named
+    // and counted. When they carry their systems, the count of each system follows:
+    // "21 satellites, 16 used in the fix (GPS 13, 9 used; GLONASS 8, 7 used): G01 at ...".
     QString Summary() const;
 
   private:

@@ -48,6 +48,10 @@ void SkyView::AddGsvMessage(const GsvMessage& message) {
     group.satellites = std::move(group.pending);
     group.pending.clear();
     group.nextMessage = 0;
+    if (group.completed) {
+        group.interval = std::clamp(group.age, 1, kMaxReportInterval);
+    }
+    group.completed = true;
     group.present = true;
     group.age = 0;
     if (message.source != GnssSource::Gps) {
@@ -79,7 +83,11 @@ void SkyView::MarkUsedNumber(int number) {
 
 void SkyView::SecondPassed() {
     for (Group& group : groups_) {
-        if (group.present && ++group.age >= kSilentSeconds) {
+        if (!group.completed) {
+            continue;
+        }
+        group.age = std::min(group.age + 1, kMaxReportInterval + kSilentSeconds);
+        if (group.present && group.age >= group.interval - 1 + kSilentSeconds) {
             group.present = false;
             group.satellites.clear();
             ++revision_;

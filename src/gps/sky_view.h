@@ -55,9 +55,12 @@ struct GsvMessage {
 // system id of NMEA 4.10, or the talker), as the record's `used` does.
 //
 // Ageing: the reader calls SecondPassed on every change of the local clock's second, as its
-// watchdog counts them; a group not renewed for kSilentSeconds of them leaves the view, so a
-// constellation that falls silent for 3 s disappears. The watchdog's reset of the record also
-// clears the view; whoever else resets the record (switching to a time server) should too.
+// watchdog counts them; a group not renewed for kSilentSeconds of them after it was due leaves
+// the view, so a constellation that falls silent for 3 s disappears. A group is due one second
+// after the last, or as long after it as between its last two (up to kMaxReportInterval): a
+// receiver that sends its GSV every 5 s keeps its satellites in between. The watchdog's reset of
+// the record also clears the view; whoever else resets the record (switching to a time server)
+// should too.
 //
 // Wiring: whoever owns the record owns one SkyView beside it and gives it to the parser
 // (NmeaParser(gps, &sky)); the reader reaches it through the parser.
@@ -78,6 +81,8 @@ class SkyView {
   public:
     // Second changes without a complete group after which that group leaves the view.
     static constexpr int kSilentSeconds = 3;
+    // The longest time between a group's reports that is taken as its pace, in seconds.
+    static constexpr int kMaxReportInterval = 10;
     static constexpr int kSignalIds = 16;  // NMEA signal ids 0 to F
     // A group of more messages (more than 64 satellites) is not taken.
     static constexpr int kMaxGroupMessages = 16;
@@ -108,7 +113,9 @@ class SkyView {
     struct Group {
         std::vector<Entry> satellites;  // the latest complete group
         bool present = false;
-        int age = 0;                 // second changes since it was completed
+        bool completed = false;      // completed at least once since the last Clear
+        int age = 0;                 // second changes since it was last completed
+        int interval = 1;            // second changes between its last two completions
         std::vector<Entry> pending;  // the group being received
         int pendingCount = 0;        // its message count
         int nextMessage = 0;         // the message it waits for; 0 = waiting for message 1

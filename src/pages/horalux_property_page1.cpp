@@ -7,6 +7,8 @@
 #include "displays/activity_led.h"
 #include "displays/signal_quality_graph.h"
 #include "gps/gps_state.h"
+#include "gps/sky_view.h"
+#include "pages/satellite_feed.h"
 #include "platform/system_clock.h"
 #include "sync/sync_flags.h"
 
@@ -24,9 +26,6 @@ enum : int {
     kLight = 1031,
     kGraph = 1000,
 };
-
-// The signals the graph takes from the record: the status display's twelve.
-constexpr int kCopiedSignals = 12;
 
 QString ClockText(int hour, int minute, int second) {
     return QString::asprintf("%02d:%02d:%02d", hour, minute, second);
@@ -92,17 +91,22 @@ void CHoraluxPropertyPage1::OnTimer(int) {
         light_->Flash(100);
     }
 
-    // Signals: repainted once per GSV sentence.
-    if (gps.gsvSentenceCount != lastGsvCount_) {
+    // Signals: from the record once per GSV sentence, or from the sky view of every
+    // constellation whenever it has changed.
+    SignalQualityState& bars = graph_->state();
+    const SkyView* sky = services().sky;
+    if (ShowsSkyView(sky)) {
+        // Kept in step, so that the record's next GSV is news once the view has been cleared.
         lastGsvCount_ = gps.gsvSentenceCount;
-        std::array<SignalInfo, GpsState::kTableSize> signalTable{};
-        gps.CopySignals(signalTable);
-        SignalQualityState& bars = graph_->state();
-        for (int i = 0; i < kCopiedSignals; ++i) {
-            const SignalInfo& s = signalTable[static_cast<size_t>(i)];
-            bars.bars[static_cast<size_t>(i)] = {s.prn, s.snr, s.used};
+        if (sky->Revision() != lastSkyRevision_) {
+            lastSkyRevision_ = sky->Revision();
+            const int count = FillBarsFromView(OrderForGraph(sky->Satellites()), bars);
+            // With none left in view the bars show empty, as many as before.
+            graph_->invalidate(count > 0 && bars.SetBarCount(count));
         }
-        const int inView = gps.GetSatellitesInView();
+    } else if (gps.gsvSentenceCount != lastGsvCount_) {
+        lastGsvCount_ = gps.gsvSentenceCount;
+        const int inView = FillBarsFromRecord(gps, bars);
         if (inView > 0) {
             graph_->invalidate(bars.SetBarCount(inView));
         }

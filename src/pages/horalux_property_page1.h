@@ -15,6 +15,8 @@ class SignalQualityGraph;
 // tray's command does; "Reset Signal Quality" forgets the graph's extremes. Everything refreshes
 // from the page's 50 ms timer, which keeps running while the tab is hidden: each tick compares
 // the record's counters and the clocks' seconds with the values it saw last and acts on a change.
+// A receiver that reports more than GPS gets a bar for each satellite of the sky view (up to
+// 32), repainted whenever the view changes.
 class CHoraluxPropertyPage1 final : public PropertyPage {
     Q_OBJECT
   public:
@@ -36,6 +38,7 @@ class CHoraluxPropertyPage1 final : public PropertyPage {
     ActivityLed* light_ = nullptr;
     int32_t lastSentenceCount_ = 0;
     int32_t lastGsvCount_ = 0;
+    uint64_t lastSkyRevision_ = 0;
     int32_t lastGpsSecond_ = 0;
     uint16_t lastLocalSecond_ = 0;
 };

@@ -4,8 +4,11 @@
 #include <array>
 
 #include "displays/sky_plot.h"
+#include "displays/sky_plot_legend.h"
 #include "gps/gps_state.h"
 #include "gps/position_format.h"
+#include "gps/sky_view.h"
+#include "pages/satellite_feed.h"
 #include "platform/settings_store.h"
 
 namespace horalux {
@@ -17,6 +20,7 @@ enum : int {
     kLongitude = 1005,
     kAltitude = 1006,
     kSkyPlot = 1013,
+    kLegend = 1014,
 };
 
 }  // namespace
@@ -32,6 +36,9 @@ void CHoraluxPropertyPage3::BuildTemplate() {
     Label(QStringLiteral("Altitude:"), {7, 57, 26, 8});
     ReadOnlyEdit(kAltitude, {59, 55, 69, 12});
     skyPlot_ = Place(kSkyPlot, new SkyPlot, {205, 7, 139, 115});
+    // Under the position, shown while the plot shows more than GPS.
+    legend_ = Place(kLegend, new SkyPlotLegend, {7, 78, 190, 44});
+    legend_->hide();
 }
 
 void CHoraluxPropertyPage3::OnInitDialog() {
@@ -39,6 +46,8 @@ void CHoraluxPropertyPage3::OnInitDialog() {
     AddTip(kLongitude, QStringLiteral("Shows the current longitude from GPS receiver."));
     AddTip(kAltitude, QStringLiteral("Shows the current altitude from GPS receiver."));
     AddTip(kSkyPlot, QStringLiteral("Shows satellite azimuth and elevation."));
+    AddTip(kLegend, QStringLiteral("Shows the satellite systems on the sky plot, the colour of "
+                                   "their labels and how many of their satellites are used."));
 
     skyPlot_->SetSpokeStep(90);
     skyPlot_->SetRingStep(30);
@@ -70,24 +79,19 @@ void CHoraluxPropertyPage3::OnTimer(int) {
         }
     }
 
-    // The count comes from GSV unchecked: the copy is bounded by the record's table and the
-    // plot's slots; a negative count copies nothing.
-    std::array<SatelliteInfo, GpsState::kTableSize> satellites{};
-    gps.CopySatellites(satellites);
-    const int copied = std::clamp(gps.GetSatellitesInView(), 0,
-                                  std::min<int>(GpsState::kTableSize, SkyPlotState::kSlots));
-    for (int i = 0; i < SkyPlotState::kSlots; ++i) {
-        SatelliteSlot& slot = skyPlot_->slot(i);
-        if (i < copied) {
-            const SatelliteInfo& s = satellites[static_cast<size_t>(i)];
-            slot.prn = s.prn;
-            slot.azimuth = s.azimuth;
-            slot.elevation = s.elevation;
-            slot.used = s.used;
-            slot.snr = s.snr;
-        } else {
-            slot.prn = slot.azimuth = slot.elevation = slot.used = 0;
-        }
+    // The satellites: the record's, or every constellation's from the sky view with a legend
+    // of the systems present.
+    const SkyView* sky = services().sky;
+    const bool allSystems = ShowsSkyView(sky);
+    if (allSystems) {
+        const std::vector<SkySatellite> satellites = sky->Satellites();
+        FillSlotsFromView(SelectForPlot(satellites), skyPlot_->state().satelliteSlots);
+        legend_->SetCounts(CountBySystem(satellites));
+    } else {
+        FillSlotsFromRecord(gps, skyPlot_->state().satelliteSlots);
+    }
+    if (legend_->isHidden() == allSystems) {
+        legend_->setHidden(!allSystems);
     }
     skyPlot_->UpdateMarkers();
 }

@@ -7,6 +7,7 @@
 #include "app/settings_keys.h"
 #include "gps/gps_state.h"
 #include "gps/serial_port.h"
+#include "gps/sky_view.h"
 #include "platform/settings_store.h"
 #include "ui/bubble_tip.h"
 
@@ -105,6 +106,9 @@ void CHoraluxPropertyPage8::OnReference() {
         s.serial.Close();
         s.gps.portHandle = nullptr;
         s.gps.Reset();
+        if (s.sky != nullptr) {
+            s.sky->Clear();  // the reader stops polling, so nothing would age it out
+        }
     }
     s.store.write(keys::UseNetworkTime, network);
 }

@@ -13,6 +13,7 @@ class MessageService;
 class UrlOpener;
 class SerialDeviceList;
 class DesktopIntegration;
+class SkyView;
 
 // What the property pages work with: the program's one instance of each.
 struct PageServices {
@@ -32,6 +33,10 @@ struct PageServices {
     const SerialDeviceList* serialDevices = nullptr;
     // Start at log-in, the clock privilege and other time services (none: not shown).
     DesktopIntegration* desktop = nullptr;
+    // Every satellite of every constellation the receiver reports, beside the record (none: the
+    // status displays show the record's satellites alone). Cleared with the record when the
+    // reference becomes the network.
+    SkyView* sky = nullptr;
 };
 
 }  // namespace horalux

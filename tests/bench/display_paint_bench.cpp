@@ -1,9 +1,11 @@
 // Times one repaint of the status displays, offscreen, as the median of N single repaints:
 //   display_paint_bench [N]     (default 1000)
-// The signal graph with 12 bars at the GPS status page's size, as its host repaints it on a new
-// GSV sentence (no erase) and after a change of the bar count (erasing); the sky plot at the
-// Position page's size with 12 satellites, repainted whole (grid and every marker) and updated
-// after one satellite has moved (that marker removed and drawn again, the changed area shown).
+// The signal graph at the GPS status page's size, as its host repaints it on a new GSV sentence
+// (no erase) and after a change of the bar count (erasing); the sky plot at the Position page's
+// size, repainted whole (grid and every marker) and updated after one satellite has moved (that
+// marker removed and drawn again, the changed area shown). Each with 12 GPS satellites as the
+// record gives them, and with 38 of four systems as the sky view gives them (32 bars, labelled
+// with their systems' letters; the plot's labels placed around their icons).
 // Not a test: run it by hand.
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,13 +36,26 @@ double MedianMicros(int n, const std::function<void()>& call) {
     return times[times.size() / 2];
 }
 
-void SignalGraph(int n) {
+// The systems of a multi-constellation sky, and the numbers they send.
+constexpr GnssSystem kSystems[4] = {GnssSystem::Gps, GnssSystem::Glonass, GnssSystem::Galileo,
+                                    GnssSystem::BeiDou};
+constexpr int kFirstNumber[4] = {1, 65, 1, 1};
+
+void SignalGraph(int n, int satellites) {
     SignalQualityGraph graph;
     graph.resize(dialogRect(7, 44, 336, 78).size());
     const int snrs[12] = {45, 41, 39, 44, 30, 0, 35, 38, 42, 28, 0, 33};
-    for (int i = 0; i < 12; ++i) {
-        graph.state().bars[static_cast<size_t>(i)] = {i * 2 + 1, snrs[i], i % 3 == 0 ? 0 : 1};
+    const bool systems = satellites > 12;
+    const int bars = std::min(satellites, 32);
+    for (int i = 0; i < bars; ++i) {
+        SignalBar& bar = graph.state().bars[static_cast<size_t>(i)];
+        bar = {i * 2 + 1, snrs[i % 12], i % 3 == 0 ? 0 : 1};
+        if (systems) {
+            bar.system = kSystems[i % 4];
+            bar.prn = kFirstNumber[i % 4] + i / 4;
+        }
     }
+    graph.state().SetBarCount(bars);
     graph.show();
     QApplication::processEvents();
     const double quiet = MedianMicros(n, [&] {
@@ -51,11 +66,12 @@ void SignalGraph(int n) {
         graph.invalidate(true);
         graph.repaint();
     });
-    std::printf("signal graph %d x %d, 12 bars: repaint %.1f us, erasing repaint %.1f us\n",
-                graph.width(), graph.height(), quiet, erasing);
+    std::printf("signal graph %d x %d, %d bars%s: repaint %.1f us, erasing repaint %.1f us\n",
+                graph.width(), graph.height(), bars, systems ? " of 4 systems" : "", quiet,
+                erasing);
 }
 
-void SkyPlotRepaints(int n) {
+void SkyPlotRepaints(int n, int satellites) {
     SkyPlot plot;
     plot.resize(dialogRect(205, 7, 139, 115).size());
     plot.SetSpokeStep(90);
@@ -64,9 +80,14 @@ void SkyPlotRepaints(int n) {
     plot.SetGridTextColor(0x808080);
     plot.SetSatelliteIcons(114, 121);
     plot.SetLabelFormat(QStringLiteral("%d"));
-    for (int i = 0; i < 12; ++i) {
+    const bool systems = satellites > 12;
+    for (int i = 0; i < std::min(satellites, 40); ++i) {
         SatelliteSlot& s = plot.slot(i);
-        s = {i * 3 + 2, 15 + i * 29, 8 + (i * 37) % 80, i % 4 == 0 ? 0 : 1, 0, 0, 40};
+        s = {i * 3 + 2, (15 + i * 29) % 360, 8 + (i * 37) % 80, i % 4 == 0 ? 0 : 1, 0, 0, 40};
+        if (systems) {
+            s.system = kSystems[i % 4];
+            s.prn = kFirstNumber[i % 4] + i / 4;
+        }
     }
     plot.show();
     QApplication::processEvents();
@@ -91,11 +112,11 @@ void SkyPlotRepaints(int n) {
     });
     plot.repaint();
     std::printf(
-        "sky plot %d x %d, 12 satellites: whole repaint %.1f us; one satellite moved %.1f us "
+        "sky plot %d x %d, %d satellites%s: whole repaint %.1f us; one satellite moved %.1f us "
         "(%d markers drawn: %.1f us into the buffer, the rest showing it), %.3f of a whole "
         "repaint\n",
-        plot.width(), plot.height(), whole, oneMoved, plot.markersLastUpdate(), intoBuffer,
-        oneMoved / whole);
+        plot.width(), plot.height(), satellites, systems ? " of 4 systems" : "", whole, oneMoved,
+        plot.markersLastUpdate(), intoBuffer, oneMoved / whole);
 }
 
 }  // namespace
@@ -106,7 +127,9 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     const int n = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
-    SignalGraph(n);
-    SkyPlotRepaints(n);
+    for (const int satellites : {12, 38}) {
+        SignalGraph(n, satellites);
+        SkyPlotRepaints(n, satellites);
+    }
     return 0;
 }

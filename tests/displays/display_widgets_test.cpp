@@ -11,6 +11,7 @@
 #include "displays/activity_led.h"
 #include "displays/signal_quality_graph.h"
 #include "displays/sky_plot.h"
+#include "displays/sky_plot_legend.h"
 #include "resources/horalux_resources.h"
 #include "ui/wait_for.h"
 
@@ -183,6 +184,78 @@ TEST(SkyPlotWidgetTest, SettersRepaintEverythingAndMarkersStayInsideTheDisc) {
         << AccessibleNameOf(&p.plot).toStdString();
 }
 
+TEST(SkyPlotWidgetTest, ACrowdOfSystemsNearTheHorizonUpdatesAsAWholeRepaintDraws) {
+    // Markers on the horizon are clipped to the disc, others not; the one that moves is drawn
+    // twice clipped, and nothing may be left of it outside the disc.
+    PagePlot p;
+    PagePlot grid;
+    struct {
+        int prn, azimuth, elevation;
+        GnssSystem system;
+    } const sky[] = {{1, 70, 25, GnssSystem::Gps},     {7, 130, 13, GnssSystem::Gps},
+                     {13, 243, 48, GnssSystem::Gps},   {87, 18, 2, GnssSystem::Glonass},
+                     {46, 174, 39, GnssSystem::Sbas},  {44, 177, 39, GnssSystem::Sbas},
+                     {33, 47, 53, GnssSystem::Galileo}};
+    for (size_t i = 0; i < std::size(sky); ++i) {
+        p.Put(int(i), sky[i].prn, sky[i].azimuth, sky[i].elevation, 1);
+        p.plot.slot(int(i)).system = sky[i].system;
+    }
+    p.plot.UpdateMarkers();
+    EXPECT_NE(p.plot.slot(5).labelSide, p.plot.slot(4).labelSide) << "S131 beside S133";
+    p.Put(3, 87, 17, 1, 1);
+    p.plot.UpdateMarkers();
+
+    SkyPlot fresh;
+    fresh.resize(208, 187);
+    fresh.SetSpokeStep(90);
+    fresh.SetRingStep(30);
+    fresh.SetFontSize(70);
+    fresh.SetGridTextColor(0x808080);
+    fresh.SetSatelliteIcons(114, 121);
+    fresh.SetLabelFormat(QStringLiteral("%d"));
+    fresh.state().satelliteSlots = p.plot.state().satelliteSlots;
+    fresh.grab();
+    EXPECT_EQ(fresh.buffer(), p.plot.buffer());
+    const QRegion disc(p.plot.geometry().ClipBounds(), QRegion::Ellipse);
+    EXPECT_TRUE(disc.boundingRect().contains(Differences(grid.plot.buffer(), p.plot.buffer())));
+    for (const QImage* image : {&fresh.buffer(), &p.plot.buffer()}) {
+        for (int y = 0; y < 187; ++y) {
+            for (int x = 0; x < 208; ++x) {
+                if (!disc.contains(QPoint(x, y))) {
+                    ASSERT_EQ(image->pixel(x, y), grid.plot.buffer().pixel(x, y)) << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(SkyPlotWidgetTest, TheLegendShowsEachSystemsLetterInItsColourOnBlack) {
+    SkyPlotLegend legend;
+    legend.resize(285, 71);
+    EXPECT_EQ(AccessibleNameOf(&legend), QStringLiteral("No satellite systems"));
+    legend.SetCounts({{GnssSystem::Gps, 10, 5}, {GnssSystem::Glonass, 8, 7}});
+    EXPECT_EQ(AccessibleNameOf(&legend),
+              QStringLiteral("Satellite systems: GPS 10, 5 used; GLONASS 8, 7 used"));
+    const QImage image = legend.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int line = QFontMetrics(legend.font()).height() + 3;
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(image.pixel(0, row * line), qRgb(0, 0, 0)) << "the chip";
+        // The letter's brightest pixel, smoothed against the black: the colour, dimmed at most.
+        QColor brightest(Qt::black);
+        for (int y = row * line; y < row * line + line - 3; ++y) {
+            for (int x = 0; x < line - 2; ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.value() > brightest.value()) {
+                    brightest = c;
+                }
+            }
+        }
+        const QColor colour = toQColor(legend.entries()[size_t(row)].colour);
+        EXPECT_GT(brightest.value(), 160) << "row " << row;
+        EXPECT_NEAR(brightest.hueF(), colour.hueF(), 0.05) << "row " << row;
+    }
+}
+
 // A parent of one colour with a light in it.
 struct LedOnPage {
     explicit LedOnPage(QRect where) {
@@ -293,6 +366,37 @@ TEST(SignalQualityGraphWidgetTest, BarsAndLabelsWhereTheRowsSay) {
 
     // Beyond the last bar nothing but face.
     EXPECT_EQ(image.pixel(503, 60), face);
+}
+
+TEST(SignalQualityGraphWidgetTest, ThirtyTwoBarsOfSeveralSystemsTakeTwoRowsOfLabels) {
+    SignalQualityGraph graph;
+    graph.resize(504, 127);
+    auto& s = graph.state();
+    for (int i = 0; i < 32; ++i) {
+        s.bars[size_t(i)] = {65 + i, 40, 1, GnssSystem::Glonass};
+    }
+    graph.invalidate(s.SetBarCount(32));
+    const QImage image = graph.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb face = graph.palette().color(QPalette::Window).rgb();
+    const int text = QFontMetrics(graph.font()).height();
+    const int w = (504 - 2) / 32;
+    // The second row, under the bars: text under every odd bar, none under the even ones.
+    const auto inked = [&](int bar) {
+        const int middle = bar * w + w / 2 + 1;
+        for (int y = 127 - 10; y < 127; ++y) {
+            for (int x = middle - 1; x <= middle + 1; ++x) {
+                if (image.pixel(x, y) != face) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    for (int bar = 0; bar < 32; ++bar) {
+        EXPECT_EQ(inked(bar), bar % 2 == 1) << "bar " << bar;
+    }
+    EXPECT_EQ(image.pixel(4, 127 - 12 - text), graph.palette().color(QPalette::Light).rgb())
+        << "the frames end a line higher";
 }
 
 }  // namespace

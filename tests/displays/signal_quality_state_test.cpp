@@ -147,5 +147,52 @@ TEST(SignalQualityStateTest, SummaryNamesEveryBar) {
     EXPECT_EQ(s.Summary(), QStringLiteral("2 bars: 5 45 dB used; 7 no signal"));
 }
 
+TEST(SignalQualityStateTest, BarsOfSeveralSystemsAreLabelledInTwoRowsWhenTooNarrow) {
+    EXPECT_EQ(SignalQualityState::Label({65, 40, 1, GnssSystem::Glonass}), QStringLiteral("R65"));
+    EXPECT_EQ(SignalQualityState::Label({46, 40, 1, GnssSystem::Sbas}), QStringLiteral("S133"));
+    EXPECT_EQ(SignalQualityState::Label({5, 40, 1}), QStringLiteral("5"));
+    struct {
+        int pitch, widest, rows;
+    } const rows[] = {{42, 22, 1}, {24, 22, 1}, {23, 22, 2}, {15, 22, 2}, {15, 0, 1}};
+    for (const auto& r : rows) {
+        EXPECT_EQ(SignalQualityState::LabelRows(r.pitch, r.widest), r.rows)
+            << r.pitch << " " << r.widest;
+    }
+
+    // 32 bars of 15 pixels: the labels alternate between two rows, each box twice the pitch and
+    // within the client area; the bars stand one line higher.
+    SignalQualityState s;
+    for (int i = 0; i < 32; ++i) {
+        s.bars[static_cast<size_t>(i)] = {i + 1, 40, 1, GnssSystem::Galileo};
+    }
+    s.SetBarCount(32);
+    const auto one = s.Paint(kWidth, kHeight, kText);
+    const auto two = s.Paint(kWidth, kHeight, kText, 22);
+    ASSERT_EQ(two.size(), 32u);
+    const int hc = kHeight - kText;
+    EXPECT_EQ(one[0].frame.bottom(), kHeight - 12);
+    EXPECT_EQ(two[0].frame.bottom(), hc - 12);
+    EXPECT_EQ(two[0].prnBox, QRect(QPoint(0, hc - 10), QPoint(23, hc - 13 + kText)));
+    // The second row's box ends where the one row's would, or at the client's last row.
+    EXPECT_EQ(two[1].prnBox, QRect(QPoint(9, hc - 10 + kText), QPoint(38, kHeight - 1)));
+    EXPECT_EQ(one[1].prnBox.bottom(), kHeight - 13 + kText);
+    EXPECT_EQ(two[2].prnBox.left(), two[0].prnBox.right() + 1) << "a row's boxes meet";
+    EXPECT_EQ(two[4].prn, QStringLiteral("E05"));
+
+    // The values' font shrinks until two digits fit a bar's inside (here 1 pixel a digit per
+    // pixel of size), down to 7 pixels.
+    const auto digits = [](int pixels) { return 2 * pixels; };
+    EXPECT_EQ(SignalQualityState::ValuePixelSize(42, 11, digits), 11);
+    EXPECT_EQ(SignalQualityState::ValuePixelSize(24, 11, digits), 10);
+    EXPECT_EQ(SignalQualityState::ValuePixelSize(8, 11, digits), 7);
+
+    SignalQualityState few;
+    few.bars[0] = {5, 45, 1, GnssSystem::Gps};
+    few.bars[1] = {65, 38, 0, GnssSystem::Glonass};
+    few.SetBarCount(3);
+    EXPECT_EQ(few.Summary(), QStringLiteral("3 bars (GPS 1, 1 used; GLONASS 1, 0 used): G05 45 dB "
+                                            "used; R65 38 dB; 0 no signal"));
+}
+
 }  // namespace
 }  // namespace horalux

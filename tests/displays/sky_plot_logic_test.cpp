@@ -4,8 +4,10 @@
 #include <QStringList>
 #include <vector>
 
+#include "displays/sky_label_placement.h"
 #include "displays/sky_plot_geometry.h"
 #include "displays/sky_plot_state.h"
+#include "displays/system_legend.h"
 
 namespace horalux {
 namespace {
@@ -108,6 +110,92 @@ TEST(SkyPlotGeometryTest, MarkerLayoutWithAndWithoutIcon) {
     EXPECT_EQ(cross.cross[0], QLine(28, 0, 32, 4));
     EXPECT_EQ(cross.cross[1], QLine(32, 0, 28, 4));
     EXPECT_EQ(cross.text.top(), 5);
+}
+
+TEST(SkyPlotGeometryTest, LabelsOnEachSideOfTheIconWhichStaysOnThePoint) {
+    // w 60, h 33; icon 9 x 7; a text of 20 x 11.
+    const QPoint at(100, 50);
+    struct {
+        LabelSide side;
+        QRect image;
+        QPoint iconAt;
+        QRect text;
+        Qt::Alignment alignment;
+        QPoint textAt;  // the top-left corner of the text on the plot
+    } const cases[] = {
+        {LabelSide::Below,
+         {70, 47, 60, 33},
+         {26, 0},
+         {0, 7, 60, 26},
+         Qt::AlignHCenter | Qt::AlignTop,
+         {90, 54}},
+        {LabelSide::Above,
+         {70, 21, 60, 33},
+         {26, 26},
+         {0, 0, 60, 26},
+         Qt::AlignHCenter | Qt::AlignBottom,
+         {90, 36}},
+        {LabelSide::Right,
+         {96, 34, 60, 33},
+         {0, 13},
+         {10, 0, 50, 33},
+         Qt::AlignLeft | Qt::AlignVCenter,
+         {106, 45}},
+        {LabelSide::Left,
+         {45, 34, 60, 33},
+         {51, 13},
+         {0, 0, 50, 33},
+         Qt::AlignRight | Qt::AlignVCenter,
+         {75, 45}},
+    };
+    for (const auto& c : cases) {
+        const auto m = SkyPlotGeometry::MarkerLayout(at, 12, 11, QSize(9, 7), c.side);
+        SCOPED_TRACE(static_cast<int>(c.side));
+        EXPECT_EQ(m.image, c.image);
+        EXPECT_EQ(m.iconAt, c.iconAt);
+        EXPECT_EQ(m.text, c.text);
+        EXPECT_EQ(m.textAlignment, c.alignment);
+        EXPECT_EQ(m.image.topLeft() + m.iconAt + QPoint(4, 3), at) << "the icon's middle";
+        EXPECT_EQ(SkyPlotGeometry::TextBounds(m, QSize(20, 11)), QRect(c.textAt, QSize(20, 11)));
+    }
+    EXPECT_EQ(SkyPlotGeometry::MarkerLayout(at, 12, 11, QSize(), LabelSide::Right).text.top(), 5)
+        << "a cross keeps its label under it";
+}
+
+TEST(SkyLabelPlacementTest, EachLabelTakesTheFirstFreeSideOfItsIcon) {
+    const SkyPlotGeometry g(QSize(208, 187));  // the disc: centre (104, 93.5), radius 91
+    const QSize text(20, 11);
+    using enum LabelSide;
+    struct {
+        const char* what;
+        std::vector<QPoint> at;
+        std::vector<LabelSide> sides;
+    } const cases[] = {
+        {"alone", {{104, 93}}, {Below}},
+        {"an icon under it", {{104, 93}, {104, 104}}, {Right, Below}},
+        {"icons under it and to its right",
+         {{104, 93}, {104, 104}, {120, 93}},
+         {Left, Below, Below}},
+        {"a label placed before it", {{80, 93}, {92, 93}}, {Below, Right}},
+        {"on the horizon in the south", {{104, 181}}, {Above}},
+        {"on the horizon in the east", {{192, 93}}, {Left}},
+    };
+    for (const auto& c : cases) {
+        std::vector<LabelRequest> requests;
+        for (const QPoint& p : c.at) {
+            requests.push_back({p, text});
+        }
+        EXPECT_EQ(PlaceLabels(g, requests, 10, 10, QSize(9, 7)), c.sides) << c.what;
+        EXPECT_EQ(PlaceLabels(g, requests, 10, 10, QSize()),
+                  std::vector<LabelSide>(c.at.size(), Below))
+            << c.what << ": crosses";
+    }
+    // Where every side is taken, the one that hides least: a cluster still gets a side each.
+    std::vector<LabelRequest> cluster;
+    for (int i = 0; i < 9; ++i) {
+        cluster.push_back({QPoint(100 + 6 * (i % 3), 90 + 6 * (i / 3)), text});
+    }
+    EXPECT_EQ(PlaceLabels(g, cluster, 10, 10, QSize(9, 7)).size(), 9u);
 }
 
 SkyPlotState PageState() {
@@ -217,6 +305,45 @@ TEST(SkyPlotStateTest, ARepaintRecordsWhatItDrawsAndTheSummaryNamesIt) {
     EXPECT_EQ(s.Summary(), QString::fromUtf8("2 satellites, 1 used in the fix: 5 at azimuth 120°, "
                                              "elevation 50°, used; 30 at azimuth 45°, elevation "
                                              "10°"));
+}
+
+TEST(SkyPlotStateTest, SatellitesWithTheirSystemsInTheSystemsColoursAndTheirLetters) {
+    SkyPlotState s = PageState();
+    EXPECT_EQ(s.Label(65, GnssSystem::Glonass), QStringLiteral("R65"));
+    EXPECT_EQ(s.Label(46, GnssSystem::Sbas), QStringLiteral("S133"));
+    EXPECT_EQ(s.Label(5, GnssSystem::Gps), QStringLiteral("G05"));
+    EXPECT_EQ(s.Label(5), QStringLiteral("5"));
+    s.SetLabelFormat(QStringLiteral("PRN:%d"));
+    EXPECT_EQ(s.Label(8, GnssSystem::BeiDou), QStringLiteral("PRN:C08"));
+    s.SetLabelFormat(QStringLiteral("%d"));
+
+    // The label colour is the system's, used or not; the icon says whether it is used.
+    Put(s, 0, 5, 120, 50, 1);
+    s.satelliteSlots[0].system = GnssSystem::Gps;
+    Put(s, 1, 65, 45, 10, 0);
+    s.satelliteSlots[1].system = GnssSystem::Glonass;
+    Put(s, 2, 12, 200, 30, 1);  // no system: the used colour
+    ASSERT_EQ(s.Update().size(), 3u);
+    const ColorRef gps = SystemLabelColour(GnssSystem::Gps);
+    const ColorRef glonass = SystemLabelColour(GnssSystem::Glonass);
+    EXPECT_EQ(s.lastDrawn(0), (SkyMarker{5, 120, 50, gps, 114, GnssSystem::Gps}));
+    EXPECT_EQ(s.lastDrawn(1), (SkyMarker{65, 45, 10, glonass, 121, GnssSystem::Glonass}));
+    EXPECT_EQ(s.lastDrawn(2), (SkyMarker{12, 200, 30, 0x00FFFF, 114}));
+    s.satelliteSlots[1].used = 1;
+    EXPECT_EQ(s.Update(),
+              (std::vector<SkyMarker>{{65, 45, 10, glonass, 121, GnssSystem::Glonass},
+                                      {65, 45, 10, glonass, 114, GnssSystem::Glonass}}));
+    // A label moved to another side is drawn again there.
+    s.satelliteSlots[1].labelSide = LabelSide::Left;
+    const auto moved = s.Update();
+    ASSERT_EQ(moved.size(), 2u);
+    EXPECT_EQ(moved[1].labelSide, LabelSide::Left);
+
+    EXPECT_EQ(s.Summary(),
+              QString::fromUtf8("3 satellites, 3 used in the fix (GPS 1, 1 used; GLONASS 1, 1 "
+                                "used): G05 at azimuth 120°, elevation 50°, used; R65 at azimuth "
+                                "45°, elevation 10°, used; 12 at azimuth 200°, elevation 30°, "
+                                "used"));
 }
 
 }  // namespace

@@ -64,10 +64,21 @@ window_shot() {
     import -window root -crop "${w}x${h}+${x}+${y}" +repage "$E2E_SHOTS/$1.png"
     e2e_log "screenshot $E2E_SHOTS/$1.png"
 }
-# The satellites-in-view counts the capture's GSV sentences carry.
-gsv_counts() { grep -aoE '^\$..GSV,[0-9]+,[0-9]+,[0-9]+' "$1" | cut -d, -f4 | sed 's/^0*//' | sort -u; }
+# The bar counts the capture's GSV sentences allow: one satellites-in-view count of each
+# constellation's talker, added up (a GPS-only capture gives its own counts).
+gsv_counts() {
+    local sums="0" talker counts next s c
+    for talker in $(grep -aoE '^\$..GSV' "$1" | cut -c2-3 | sort -u); do
+        counts="$(grep -aoE "^\\\$${talker}GSV,[0-9]+,[0-9]+,[0-9]+" "$1" | cut -d, -f4 | sed 's/^0*//' |
+            sort -u)"
+        next=""
+        for s in $sums; do for c in $counts; do next+="$((s + c)) "; done; done
+        sums="$next"
+    done
+    printf '%s\n' $sums | sort -un
+}
 # The number of bars the graph draws, from its accessible name.
-bar_count() { object_line "Signal quality: " | sed -nE 's/.*Signal quality: ([0-9]+) bars?:.*/\1/p'; }
+bar_count() { object_line "Signal quality: " | sed -nE 's/.*Signal quality: ([0-9]+) bars?[ :].*/\1/p'; }
 
 check_status_tab() {
     local capture="$1" name="$2"
@@ -89,6 +100,10 @@ check_status_tab() {
         e2e_fail "$bars bars, not a satellites-in-view count of $name: $(gsv_counts "$capture" | xargs)"
     object_line "Signal quality: " | grep -qF "| Shows individual satellite signal quality." ||
         e2e_fail "the graph's description is not its tip: $(object_line "Signal quality: ")"
+    if grep -aq '^\$GLGSV' "$capture"; then
+        object_line "Signal quality: " | grep -qE '\(GPS [0-9]+, [0-9]+ used; GLONASS [0-9]+, [0-9]+ used\)' ||
+            e2e_fail "the graph does not count GPS and GLONASS: $(object_line "Signal quality: ")"
+    fi
     e2e_log "$name: $bars bars"
 
     # The light: once per burst, lit for about 100 ms each time.

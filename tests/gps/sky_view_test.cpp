@@ -210,6 +210,34 @@ TEST_F(SkyViewAgeingTest, TheWatchdogsResetClearsTheView) {
     EXPECT_EQ(view(), "G01");
 }
 
+TEST_F(SkyViewAgeingTest, AGroupLeavesThreeSecondsAfterItWasDueAtItsReceiversPace) {
+    // Each receiver sends GLONASS every `every` seconds, `groups` times, GPS every second (so
+    // the watchdog keeps the record). A group is due a second after the last until two of them
+    // have shown the receiver's pace (at most 10 s).
+    struct {
+        const char* what;
+        int every;
+        int groups;
+        std::vector<std::pair<int, int>> inView;  // the seconds GLONASS is in view, from-to
+    } const cases[] = {
+        {"once a second", 1, 4, {{0, 5}}},  // the last group at 3: gone 3 s later
+        {"every 5 s", 5, 3, {{0, 2}, {5, 16}}},
+        {"every 20 s", 20, 2, {{0, 2}, {20, 31}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        sky.Clear();
+        for (int t = 0; t < 40; ++t) {
+            const bool sends = t % c.every == 0 && t / c.every < c.groups;
+            second(sends ? std::vector<std::string>{kGps, kGlonass} : std::vector{kGps});
+            const bool expected = std::any_of(c.inView.begin(), c.inView.end(), [&](auto range) {
+                return t >= range.first && t <= range.second;
+            });
+            EXPECT_EQ(view(), expected ? "G01 R65" : "G01") << "second " << t;
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // The displays' choices
 

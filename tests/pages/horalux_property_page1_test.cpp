@@ -24,7 +24,7 @@ namespace {
 using replay::nmeaSentence;
 
 struct StatusPage {
-    StatusPage() : parser(f.gps), reader(f.gps, parser, f.clock) {
+    StatusPage() : parser(f.gps, &f.sky), reader(f.gps, parser, f.clock) {
         page = &f.Show(new CHoraluxPropertyPage1(f.services(), f.sheet.bubbleTip()));
     }
     QString Text(int id) const { return page->Control<QLineEdit>(id)->text(); }
@@ -177,6 +177,37 @@ TEST(GpsStatusPageTest, LockStatusAndTheButtonFollowTheFlagsOncePerLocalSecond) 
     EXPECT_EQ(p.Text(1007), QStringLiteral("Idle"));
     EXPECT_EQ(p.Text(1004), QStringLiteral("UNLOCKED"));
     EXPECT_FALSE(button->isEnabled());
+}
+
+TEST(GpsStatusPageTest, AReceiverOfSeveralSystemsGetsABarForEachSatelliteOfTheView) {
+    StatusPage p;
+    auto& bars = p.page->graph()->state();
+    p.Receive("GPGSA,A,3,02,,,,,,,,,,,,2.5,1.3,2.1");
+    p.Receive("GPGSV,1,1,02,01,40,083,30,02,17,308,41");
+    p.Tick();
+    EXPECT_EQ(bars.barCount, 2) << "GPS alone: the record's bars";
+    EXPECT_FALSE(bars.bars[0].system.has_value());
+
+    p.Receive("GLGSV,1,1,01,65,40,083,46");
+    p.Tick();
+    ASSERT_EQ(bars.barCount, 3);
+    const auto label = [&](int i) { return SignalQualityState::Label(bars.bars[size_t(i)]); };
+    EXPECT_EQ(label(0), QStringLiteral("G02")) << "used first";
+    EXPECT_EQ(label(1), QStringLiteral("R65")) << "then the strongest";
+    EXPECT_EQ(label(2), QStringLiteral("G01"));
+    EXPECT_EQ(AccessibleNameOf(p.page->graph()),
+              QStringLiteral("Signal quality: 3 bars (GPS 2, 1 used; GLONASS 1, 0 used): G02 41 "
+                             "dB used; R65 46 dB; G01 30 dB"));
+
+    // The watchdog's reset clears the view with the record: the record's bars again, the view's
+    // gone even beyond the twelve.
+    p.f.sky.Clear();
+    p.f.gps.Reset();
+    p.Receive("GPGSV,4,4,14,30,10,100,20,31,11,110,21");
+    p.Tick();
+    EXPECT_EQ(bars.barCount, 14);
+    EXPECT_EQ(bars.bars[2].prn, 0);
+    EXPECT_FALSE(bars.bars[0].system.has_value());
 }
 
 }  // namespace

@@ -8,7 +8,10 @@
 #include <QLineEdit>
 
 #include "app/settings_keys.h"
+#include "displays/display_accessibility.h"
 #include "displays/sky_plot.h"
+#include "displays/sky_plot_legend.h"
+#include "gps/nmea_parser.h"
 #include "page_fixture.h"
 #include "ui/dialog_units.h"
 
@@ -118,6 +121,40 @@ TEST(PositionPageTest, SatellitesInViewAreCopiedBoundedByBothTables) {
         EXPECT_EQ(p.plot().state().lastDrawn(0).prn, c.copied > 0 ? 1 : 0);
     }
     EXPECT_EQ(p.plot().slot(39).snr, -1) << "a cleared slot keeps its SNR";
+}
+
+TEST(PositionPageTest, AReceiverOfSeveralSystemsGetsTheViewOnThePlotAndALegend) {
+    PositionPage p;
+    SkyPlotLegend& legend = *p.page->legend();
+    EXPECT_EQ(legend.geometry(), dialogRect(7, 78, 190, 44));
+    EXPECT_EQ(legend.accessibleDescription(),
+              QStringLiteral("Shows the satellite systems on the sky plot, the colour of their "
+                             "labels and how many of their satellites are used."));
+    NmeaParser parser(p.f.gps, &p.f.sky);
+    parser.Dispatch("GPGSV", "1,1,01,05,40,083,46");
+    p.page->FireTimer(1);
+    EXPECT_TRUE(legend.isHidden());
+    EXPECT_FALSE(p.plot().slot(0).system.has_value());
+
+    parser.Dispatch("GNGSA", "A,3,65,,,,,,,,,,,,2.5,1.3,2.1,2");
+    parser.Dispatch("GLGSV", "1,1,01,65,30,200,40");
+    p.page->FireTimer(1);
+    EXPECT_FALSE(legend.isHidden());
+    EXPECT_EQ(p.plot().slot(0).system, GnssSystem::Gps);
+    EXPECT_EQ(p.plot().slot(1).system, GnssSystem::Glonass);
+    EXPECT_EQ(p.plot().slot(1).used, 1);
+    EXPECT_EQ(p.plot().state().lastDrawn(1).prn, 65);
+    EXPECT_EQ(AccessibleNameOf(&legend),
+              QStringLiteral("Satellite systems: GPS 1, 0 used; GLONASS 1, 1 used"));
+    EXPECT_TRUE(AccessibleNameOf(&p.plot()).contains(
+        QStringLiteral("(GPS 1, 0 used; GLONASS 1, 1 used): G05")));
+
+    p.f.sky.Clear();
+    p.f.gps.Reset();
+    p.page->FireTimer(1);
+    EXPECT_TRUE(legend.isHidden());
+    EXPECT_EQ(p.plot().slot(0).prn, 0);
+    EXPECT_FALSE(p.plot().slot(1).system.has_value());
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "app/desktop_integration.h"
 #include "app/settings_keys.h"
+#include "gps/nmea_parser.h"
 #include "page_fixture.h"
 #include "support/test_dirs.h"
 
@@ -54,7 +55,8 @@ TEST(SystemConfigurationPageTest, ShowsTheReferenceAndTheTipsAndSwitchesTheTipsA
     }
 }
 
-TEST(SystemConfigurationPageTest, GpsReopensTheStoredPortAndTheNetworkClosesItAndClearsTheRecord) {
+TEST(SystemConfigurationPageTest,
+     GpsReopensTheStoredPortAndTheNetworkClosesItAndClearsTheRecordAndSky) {
     test::PageFixture f;
     f.store.write(keys::Device, "/dev/ttyACM0");
     f.store.write(keys::Baud, 9600);
@@ -77,6 +79,8 @@ TEST(SystemConfigurationPageTest, GpsReopensTheStoredPortAndTheNetworkClosesItAn
     f.gps.utcSecond = 17;
     f.gps.satellitesInView = 9;
     f.gps.satellites[0] = {12, 40, 50, 1, 38};
+    NmeaParser(f.gps, &f.sky).Dispatch("GLGSV", "1,1,01,65,40,083,46");
+    ASSERT_FALSE(f.sky.Satellites().empty());
     QTest::mouseClick(page.Control<QRadioButton>(Page::kUseNetwork), Qt::LeftButton);
     EXPECT_EQ(f.runtime.useNetworkTime.load(), 1);
     EXPECT_EQ(f.store.read(keys::UseNetworkTime), 1);
@@ -86,6 +90,8 @@ TEST(SystemConfigurationPageTest, GpsReopensTheStoredPortAndTheNetworkClosesItAn
     EXPECT_EQ(f.gps.utcSecond, 0);
     EXPECT_EQ(f.gps.satellitesInView, 0);
     EXPECT_EQ(f.gps.satellites[0], SatelliteInfo{});
+    EXPECT_TRUE(f.sky.Satellites().empty()) << "and the sky view, which nothing would age now";
+    EXPECT_TRUE(f.sky.GpsOnly());
 
     // And back, with the port failing to open: the reference is GPS all the same, and the serial
     // port has said why.

@@ -10,6 +10,7 @@
 #include "app/update_starter.h"
 #include "gps/gps_state.h"
 #include "gps/serial_port.h"
+#include "gps/sky_view.h"
 #include "pages/page_services.h"
 #include "pages/property_page.h"
 #include "platform/fake_message_service.h"
@@ -25,9 +26,10 @@
 namespace horalux::test {
 
 // Everything a property page works with, as fakes, and a sheet to put it in: the store, the
-// runtime copies, the GPS record, the flags, a clock standing at 2001-03-18 19:53:17 UTC, a
-// serial port on a fake device, recorded message boxes and beeps, recorded URLs, and an update
-// starter that counts its starts (the server it chooses is "chosen.example").
+// runtime copies, the GPS record with a sky view beside it (empty until a test feeds it), the
+// flags, a clock standing at 2001-03-18 19:53:17 UTC, a serial port on a fake device, recorded
+// message boxes and beeps, recorded URLs, and an update starter that counts its starts (the
+// server it chooses is "chosen.example").
 class PageFixture {
   public:
     PageFixture()
@@ -37,8 +39,8 @@ class PageFixture {
           sheet(store) {}
 
     PageServices services() {
-        return PageServices{store,   runtime, gps,      flags, clock,
-                            starter, serial,  messages, urls,  &serialDevices};
+        return PageServices{store,  runtime,  gps,  flags,          clock,   starter,
+                            serial, messages, urls, &serialDevices, nullptr, &sky};
     }
 
     // Adds a page to the sheet, shows the sheet on it and creates it.
@@ -61,6 +63,7 @@ class PageFixture {
     MemorySettingsStore store;
     RuntimeSettings runtime;
     GpsState gps;
+    SkyView sky;
     SyncFlags flags;
     FakeSystemClock clock;
     FakeMessageService messages;
