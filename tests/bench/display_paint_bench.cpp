@@ -15,6 +15,7 @@
 #include <functional>
 #include <vector>
 
+#include "../displays/position_page_plot.h"
 #include "displays/signal_quality_graph.h"
 #include "displays/sky_plot.h"
 #include "ui/dialog_units.h"
@@ -73,13 +74,7 @@ void SignalGraph(int n, int satellites) {
 
 void SkyPlotRepaints(int n, int satellites) {
     SkyPlot plot;
-    plot.resize(dialogRect(205, 7, 139, 115).size());
-    plot.SetSpokeStep(90);
-    plot.SetRingStep(30);
-    plot.SetFontSize(70);
-    plot.SetGridTextColor(0x808080);
-    plot.SetSatelliteIcons(114, 121);
-    plot.SetLabelFormat(QStringLiteral("%d"));
+    SetUpAsOnThePositionPage(plot, dialogRect(205, 7, 139, 115).size());
     const bool systems = satellites > 12;
     for (int i = 0; i < std::min(satellites, 40); ++i) {
         SatelliteSlot& s = plot.slot(i);

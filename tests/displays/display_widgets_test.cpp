@@ -12,6 +12,7 @@
 #include "displays/signal_quality_graph.h"
 #include "displays/sky_plot.h"
 #include "displays/sky_plot_legend.h"
+#include "position_page_plot.h"
 #include "resources/horalux_resources.h"
 #include "ui/wait_for.h"
 
@@ -68,13 +69,7 @@ TEST(DisplayBitmapsTest, LedSheetHasItsCellsInSixteenColoursOnMagenta) {
 // The plot as the Position page sets it up, in a control of 208 x 187.
 struct PagePlot {
     PagePlot() {
-        plot.resize(208, 187);
-        plot.SetSpokeStep(90);
-        plot.SetRingStep(30);
-        plot.SetFontSize(70);
-        plot.SetGridTextColor(0x808080);
-        plot.SetSatelliteIcons(114, 121);
-        plot.SetLabelFormat(QStringLiteral("%d"));
+        SetUpAsOnThePositionPage(plot, {208, 187});
         plot.grab();  // the first paint builds the buffer
     }
     void Put(int i, int prn, int azimuth, int elevation, int used) {
@@ -136,17 +131,7 @@ TEST(SkyPlotWidgetTest, MarkersAreCombinedByExclusiveOrAndTouchNothingElse) {
     EXPECT_TRUE(marker12.united(marker12.translated(step)).contains(changed));
 
     // The incremental picture is the one a whole repaint draws from the same slots.
-    SkyPlot fresh;
-    fresh.resize(208, 187);
-    fresh.SetSpokeStep(90);
-    fresh.SetRingStep(30);
-    fresh.SetFontSize(70);
-    fresh.SetGridTextColor(0x808080);
-    fresh.SetSatelliteIcons(114, 121);
-    fresh.SetLabelFormat(QStringLiteral("%d"));
-    fresh.state().satelliteSlots = p.plot.state().satelliteSlots;
-    fresh.grab();
-    EXPECT_EQ(fresh.buffer(), moved);
+    EXPECT_EQ(RepaintedAfresh(p.plot), moved);
 
     // Clearing the slots draws each marker a second time: the grid is back, pixel for pixel.
     p.Put(0, 0, 0, 0, 0);
@@ -205,20 +190,11 @@ TEST(SkyPlotWidgetTest, ACrowdOfSystemsNearTheHorizonUpdatesAsAWholeRepaintDraws
     p.Put(3, 87, 17, 1, 1);
     p.plot.UpdateMarkers();
 
-    SkyPlot fresh;
-    fresh.resize(208, 187);
-    fresh.SetSpokeStep(90);
-    fresh.SetRingStep(30);
-    fresh.SetFontSize(70);
-    fresh.SetGridTextColor(0x808080);
-    fresh.SetSatelliteIcons(114, 121);
-    fresh.SetLabelFormat(QStringLiteral("%d"));
-    fresh.state().satelliteSlots = p.plot.state().satelliteSlots;
-    fresh.grab();
-    EXPECT_EQ(fresh.buffer(), p.plot.buffer());
+    const QImage fresh = RepaintedAfresh(p.plot);
+    EXPECT_EQ(fresh, p.plot.buffer());
     const QRegion disc(p.plot.geometry().ClipBounds(), QRegion::Ellipse);
     EXPECT_TRUE(disc.boundingRect().contains(Differences(grid.plot.buffer(), p.plot.buffer())));
-    for (const QImage* image : {&fresh.buffer(), &p.plot.buffer()}) {
+    for (const QImage* image : {&fresh, &p.plot.buffer()}) {
         for (int y = 0; y < 187; ++y) {
             for (int x = 0; x < 208; ++x) {
                 if (!disc.contains(QPoint(x, y))) {

@@ -170,6 +170,20 @@ e2e_settings() {
     cat >"$E2E_INI"
 }
 
+# The settings of a program kept on the test's receiver (the pty's far end), the first-run
+# dialog done: the lines read from stdin join the [Settings] section.
+e2e_gps_settings() {
+    e2e_settings <<INI
+[Settings]
+FirstTimeConfig=0
+UseNetworkTime=0
+$(cat)
+
+[Serial%20Port%20Commmunications]
+Device=$E2E_GPS
+INI
+}
+
 e2e_ini_get() {
     local section="${1// /%20}" key="${2// /%20}"
     [ -f "$E2E_INI" ] || return 0

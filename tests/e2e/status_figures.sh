@@ -16,14 +16,8 @@ e2e_start_tray
 [ "${A11Y:-0}" = 1 ] && e2e_start_a11y
 e2e_start_pty
 e2e_start_replay --synthetic "$E2E_FEED"
-e2e_settings <<INI
-[Settings]
-FirstTimeConfig=0
-UseNetworkTime=0
+e2e_gps_settings <<INI
 DigitalClockEnabled=${CLOCK_SHOWN:-1}
-
-[Serial%20Port%20Commmunications]
-Device=$E2E_GPS
 INI
 
 e2e_start_app

@@ -37,14 +37,8 @@ fi
 e2e_track $!
 device_b="$(readlink -f "$gps_b")"  # /dev/pts/N, as a user types a device
 
-e2e_settings <<INI
-[Settings]
-FirstTimeConfig=0
-UseNetworkTime=0
+e2e_gps_settings <<INI
 DigitalClockEnabled=0
-
-[Serial%20Port%20Commmunications]
-Device=$E2E_GPS
 INI
 
 e2e_start_a11y

@@ -26,15 +26,9 @@ cat >"$BROWSER" <<EOF
 EOF
 chmod +x "$BROWSER"
 
-e2e_settings <<INI
-[Settings]
-FirstTimeConfig=0
-UseNetworkTime=0
+e2e_gps_settings <<INI
 DigitalClockEnabled=1
 DigitalClockPosition="10,310,20,120"
-
-[Serial%20Port%20Commmunications]
-Device=$E2E_GPS
 INI
 
 # Every tab of the sheet, in order.

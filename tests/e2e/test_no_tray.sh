@@ -7,15 +7,9 @@ e2e_init no-tray
 e2e_start_x
 e2e_start_pty
 
-e2e_settings <<INI
-[Settings]
-FirstTimeConfig=0
-UseNetworkTime=0
+e2e_gps_settings <<INI
 DigitalClockEnabled=0
 DigitalClockPosition="300,600,300,400"
-
-[Serial%20Port%20Commmunications]
-Device=$E2E_GPS
 INI
 e2e_start_app
 e2e_wait_log 10 'tray created' || e2e_fail "the program did not start"

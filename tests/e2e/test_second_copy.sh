@@ -10,16 +10,10 @@ e2e_start_pty
 
 # The first tab's page stores its fields back when it is first shown (the first copy's doing, not
 # the second's): with their values already stored the file stays the same.
-e2e_settings <<INI
-[Settings]
-FirstTimeConfig=0
-UseNetworkTime=0
+e2e_gps_settings <<INI
 DigitalClockEnabled=0
 GPSTimeDelay=50
 TLSats=3
-
-[Serial%20Port%20Commmunications]
-Device=$E2E_GPS
 INI
 e2e_start_app
 first=$E2E_APP_PID

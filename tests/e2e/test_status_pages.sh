@@ -25,15 +25,9 @@ e2e_start_replay "$CAPTURES/bu353s4.log" "$E2E_FEED" --loop
 replay_pid="${E2E_PIDS[-1]}"
 replay_started=$SECONDS
 
-e2e_settings <<INI
-[Settings]
-FirstTimeConfig=0
-UseNetworkTime=0
+e2e_gps_settings <<INI
 TimeUpdateRate=44640
 DigitalClockEnabled=0
-
-[Serial%20Port%20Commmunications]
-Device=$E2E_GPS
 INI
 
 # The text of the field a label names (the label itself has the same name).

@@ -9,15 +9,9 @@ e2e_start_tray
 e2e_start_pty
 e2e_start_replay --synthetic "$E2E_FEED"
 
-e2e_settings <<INI
-[Settings]
-FirstTimeConfig=0
-UseNetworkTime=0
+e2e_gps_settings <<INI
 DigitalClockEnabled=0
 DigitalClockPosition="200,500,300,400"
-
-[Serial%20Port%20Commmunications]
-Device=$E2E_GPS
 INI
 
 started=$EPOCHREALTIME

@@ -11,14 +11,8 @@ e2e_start_session_bus
 e2e_start_xfce_panel
 e2e_start_pty
 
-e2e_settings <<INI
-[Settings]
-FirstTimeConfig=0
-UseNetworkTime=0
+e2e_gps_settings <<INI
 DigitalClockEnabled=0
-
-[Serial%20Port%20Commmunications]
-Device=$E2E_GPS
 INI
 
 autostart="$XDG_CONFIG_HOME/autostart/example.quorvane.Horalux.desktop"
