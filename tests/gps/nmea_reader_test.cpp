@@ -22,7 +22,7 @@ std::string sentence(const std::string& body, bool lowerCase = false) {
     return "$" + body + "*" + hex + "\r\n";
 }
 
-const std::string kGga = "GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,";
+const std::string kGgaSentence = "GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,";
 
 class NmeaReaderTest : public ::testing::Test {
   protected:
@@ -40,7 +40,7 @@ class NmeaReaderTest : public ::testing::Test {
 // Framing and checksum
 
 TEST_F(NmeaReaderTest, ASentenceWithAGoodChecksumIsDispatchedAtItsSecondDigit) {
-    const std::string s = sentence(kGga);
+    const std::string s = sentence(kGgaSentence);
     feed(s.substr(0, s.size() - 3));  // up to the first checksum digit
     EXPECT_EQ(gps.sentenceCount, 0);
     EXPECT_EQ(gps.readerState, 5);
@@ -54,7 +54,7 @@ TEST_F(NmeaReaderTest, ASentenceWithAGoodChecksumIsDispatchedAtItsSecondDigit) {
 }
 
 TEST_F(NmeaReaderTest, ASentenceSplitAnywhereGivesOneDispatch) {
-    const std::string s = sentence(kGga);
+    const std::string s = sentence(kGgaSentence);
     for (size_t cut = 0; cut <= s.size(); ++cut) {
         GpsState state;
         NmeaParser p(state);
@@ -77,15 +77,15 @@ TEST_F(NmeaReaderTest, ChecksumDigitsInEitherCaseAreAccepted) {
 }
 
 TEST_F(NmeaReaderTest, WrongOrMalformedChecksumsDropTheSentence) {
-    const std::string good = sentence(kGga);
+    const std::string good = sentence(kGgaSentence);
     const std::string digits = good.substr(good.size() - 4, 2);
     std::string wrong = good;
     wrong[wrong.size() - 3] = wrong[wrong.size() - 3] == '0' ? '1' : '0';
     feed(wrong);
-    feed("$" + kGga + "*G1\r\n");                           // not hexadecimal
-    feed("$" + kGga + "*" + digits.substr(0, 1) + "\r\n");  // one digit, then CR
-    feed("$" + kGga + "* " + digits.substr(0, 1) + "\r\n");
-    feed("$" + kGga + "*+" + digits.substr(1, 1) + "\r\n");
+    feed("$" + kGgaSentence + "*G1\r\n");                           // not hexadecimal
+    feed("$" + kGgaSentence + "*" + digits.substr(0, 1) + "\r\n");  // one digit, then CR
+    feed("$" + kGgaSentence + "* " + digits.substr(0, 1) + "\r\n");
+    feed("$" + kGgaSentence + "*+" + digits.substr(1, 1) + "\r\n");
     EXPECT_EQ(gps.sentenceCount, 0);
     EXPECT_EQ(gps.utcHour, 0);
     EXPECT_EQ(gps.readerState, 1);
@@ -95,14 +95,14 @@ TEST_F(NmeaReaderTest, WrongOrMalformedChecksumsDropTheSentence) {
 
 TEST_F(NmeaReaderTest, TheChecksumCoversAddressAndComma) {
     // Same data, different talker: the checksum of one does not fit the other.
-    std::string s = sentence(kGga);
+    std::string s = sentence(kGgaSentence);
     s[2] = 'N';  // GNGGA with GPGGA's checksum
     feed(s);
     EXPECT_EQ(gps.sentenceCount, 0);
 }
 
 TEST_F(NmeaReaderTest, ASentenceWithoutChecksumIsDispatchedUncheckedAtCarriageReturn) {
-    feed("$" + kGga + "\r");
+    feed("$" + kGgaSentence + "\r");
     EXPECT_EQ(gps.sentenceCount, 1);
     EXPECT_EQ(gps.utcMinute, 35);
     // A line feed alone does not end a sentence: the next "$" is data of this one.
@@ -114,7 +114,7 @@ TEST_F(NmeaReaderTest, ASentenceWithoutChecksumIsDispatchedUncheckedAtCarriageRe
 
 TEST_F(NmeaReaderTest, ANoisyStreamYieldsOnlyItsSentences) {
     const std::string noise = std::string(1, '\0') + "\xff\n\r garbage *12 ,,, \r\n";
-    feed(noise + sentence(kGga) + "\n\n\r\r" + sentence("PGRMZ,93,f,3"));
+    feed(noise + sentence(kGgaSentence) + "\n\n\r\r" + sentence("PGRMZ,93,f,3"));
     EXPECT_EQ(gps.sentenceCount, 2);
 }
 
@@ -122,7 +122,7 @@ TEST_F(NmeaReaderTest, AddressesOfSevenCharactersAreAbandoned) {
     feed(sentence("GPGGAXX,010101,,,,,1"));
     EXPECT_EQ(gps.sentenceCount, 0);
     // The rest of the abandoned sentence is skipped up to the next "$".
-    feed("$ABCDEFGH" + sentence(kGga));
+    feed("$ABCDEFGH" + sentence(kGgaSentence));
     EXPECT_EQ(gps.sentenceCount, 1);
     // Six characters are fine (and an address of no characters too).
     feed(sentence("PGRMZX,1") + sentence(",1"));
@@ -137,7 +137,7 @@ TEST_F(NmeaReaderTest, DataOf250CharactersIsAbandoned) {
     EXPECT_EQ(gps.sentenceCount, 1);
     feed("$GPXXX," + std::string(5000, 'y') + "\r");
     EXPECT_EQ(gps.sentenceCount, 1);
-    feed(sentence(kGga));
+    feed(sentence(kGgaSentence));
     EXPECT_EQ(gps.sentenceCount, 2);
 }
 
@@ -152,7 +152,7 @@ TEST_F(NmeaReaderTest, ADollarInsideASentenceIsAnOrdinaryCharacter) {
 TEST_F(NmeaReaderTest, PollReadsFromThePortAndKeepsPartialSentences) {
     FakeSerialInput port;
     gps.portHandle = &port;
-    const std::string s = sentence(kGga);
+    const std::string s = sentence(kGgaSentence);
     port.receive(s.substr(0, 20));
     reader.Poll();
     EXPECT_EQ(gps.sentenceCount, 0);
@@ -166,7 +166,7 @@ TEST_F(NmeaReaderTest, PollReadsFromThePortAndKeepsPartialSentences) {
 TEST_F(NmeaReaderTest, PollDrainsABacklogInBoundedChunks) {
     FakeSerialInput port;
     gps.portHandle = &port;
-    const std::string s = sentence(kGga);
+    const std::string s = sentence(kGgaSentence);
     std::string backlog;
     while (backlog.size() < 3 * NmeaReader::kReadChunk * NmeaReader::kMaxChunksPerPoll) {
         backlog += s;
@@ -194,7 +194,7 @@ TEST_F(NmeaReaderTest, PollDrainsABacklogInBoundedChunks) {
 }
 
 TEST_F(NmeaReaderTest, WatchdogResetsOnceAfterThreeSecondChangesWithoutSentences) {
-    feed(sentence(kGga));
+    feed(sentence(kGgaSentence));
     gps.satellitesInView = 9;
     ASSERT_EQ(gps.idleSeconds, 0);
 
@@ -237,7 +237,7 @@ TEST_F(NmeaReaderTest, WatchdogResetsOnceAfterThreeSecondChangesWithoutSentences
     // The first sentence clears stale; silence again resets again.
     FakeSerialInput port;
     gps.portHandle = &port;
-    port.receive(sentence(kGga));
+    port.receive(sentence(kGgaSentence));
     reader.Poll();
     EXPECT_EQ(gps.stale, 0);
     EXPECT_EQ(gps.idleSeconds, 0);
@@ -254,7 +254,7 @@ TEST_F(NmeaReaderTest, ASteadyReceiverNeverGoesStale) {
     FakeSerialInput port;
     gps.portHandle = &port;
     for (int second = 0; second < 20; ++second) {
-        port.receive(sentence(kGga));
+        port.receive(sentence(kGgaSentence));
         for (int tick = 0; tick < 20; ++tick) {  // 20 polls of 50 ms
             reader.Poll();
             clock.advance(50);
@@ -266,7 +266,7 @@ TEST_F(NmeaReaderTest, ASteadyReceiverNeverGoesStale) {
 }
 
 TEST_F(NmeaReaderTest, WithoutAPortTheRecordGoesStaleWithinThreeSeconds) {
-    feed(sentence(kGga));
+    feed(sentence(kGgaSentence));
     for (int tick = 0; tick < 80; ++tick) {
         reader.Poll();
         if (gps.stale == 1) {

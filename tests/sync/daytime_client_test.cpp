@@ -11,6 +11,7 @@
 
 #include "network_fixture.h"
 #include "platform/fake_system_clock.h"
+#include "support/elapsed.h"
 #include "support/loopback_servers.h"
 #include "support/test_dirs.h"
 #include "sync/daytime_client.h"
@@ -24,11 +25,9 @@ using std::chrono::steady_clock;
 using test::TcpTestServer;
 
 constexpr const char* kNistReply = "\n51986 01-03-18 19:53:17 00 0 0 725.6 UTC(NIST) *\n";
-const SystemTime kPcTime{2024, 5, 5, 10, 8, 0, 0, 0};
+const SystemTime kDaytimePcTime{2024, 5, 5, 10, 8, 0, 0, 0};
 
-double seconds(steady_clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
+using test::seconds;
 
 // The NIST line for a moment, as a server would send it.
 std::string nistLine(const SystemTime& t, double advanceMs) {
@@ -57,7 +56,7 @@ struct DaytimeRun {
 };
 
 TEST(DaytimeClientTest, SetsTheClockToTheSecondTheServerSent) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kDaytimePcTime);
     DaytimeRun run(clock);
     TcpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", TcpTestServer::sends(kNistReply)));
@@ -71,10 +70,10 @@ TEST(DaytimeClientTest, SetsTheClockToTheSecondTheServerSent) {
 
 // "UseSNTP" is read at every update; when it is absent, or anything but 1, Daytime is used.
 TEST(DaytimeClientTest, IsTheProtocolUnlessUseSntpIsOne) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kDaytimePcTime);
     DaytimeRun run(clock);
     TcpTestServer server;
-    ASSERT_TRUE(server.start("127.0.0.1", TcpTestServer::sends(nistLine(kPcTime, 0.0))));
+    ASSERT_TRUE(server.start("127.0.0.1", TcpTestServer::sends(nistLine(kDaytimePcTime, 0.0))));
     ASSERT_FALSE(run.f.store.contains(keys::UseSNTPForUpdate.section, keys::UseSNTPForUpdate.key));
     EXPECT_EQ(run.update(server, 0), 1);
     run.f.store.write(keys::UseSNTPForUpdate, 2);
@@ -117,7 +116,7 @@ TEST(DaytimeClientTest, BringsTheVirtualClockToTheServersSecond) {
 }
 
 TEST(DaytimeClientTest, AReplyCutShortSetsNothingButCountsAsAnswered) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kDaytimePcTime);
     DaytimeRun run(clock);
     TcpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", TcpTestServer::sends("\n51986 01-03-18 19:53:17")));
@@ -135,7 +134,7 @@ TEST(DaytimeClientTest, GarbageSetsNothingButCountsAsAnswered) {
              std::string("\0\0\0\0\0\0", 6),
          }) {
         SCOPED_TRACE(garbage);
-        FakeSystemClock clock(kPcTime);
+        FakeSystemClock clock(kDaytimePcTime);
         DaytimeRun run(clock);
         TcpTestServer server;
         ASSERT_TRUE(server.start("127.0.0.1", TcpTestServer::sends(garbage)));
@@ -148,7 +147,7 @@ TEST(DaytimeClientTest, GarbageSetsNothingButCountsAsAnswered) {
 
 // At most 51 bytes are read: a line that begins later is cut off and not used.
 TEST(DaytimeClientTest, ReadsAtMost51Bytes) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kDaytimePcTime);
     DaytimeRun run(clock);
     TcpTestServer server;
     ASSERT_TRUE(
@@ -166,7 +165,7 @@ TEST(DaytimeClientTest, ReadsAtMost51Bytes) {
 // A server that closes without a word, or never says anything, leaves networkFailed as it was.
 TEST(DaytimeClientTest, NoReplyLeavesTheNetworkStateAsItWas) {
     for (const int before : {0, 1}) {
-        FakeSystemClock clock(kPcTime);
+        FakeSystemClock clock(kDaytimePcTime);
         DaytimeRun run(clock);
         TcpTestServer server;
         ASSERT_TRUE(server.start("127.0.0.1", TcpTestServer::closesAtOnce()));
@@ -177,7 +176,7 @@ TEST(DaytimeClientTest, NoReplyLeavesTheNetworkStateAsItWas) {
 }
 
 TEST(DaytimeClientTest, AServerThatNeverAnswersEndsTheUpdateAfterFiveSeconds) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kDaytimePcTime);
     DaytimeRun run(clock);
     TcpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", TcpTestServer::staysSilent()));
@@ -205,7 +204,7 @@ TEST(DaytimeClientTest, AConnectionThatNeverCompletesEndsAfterFiveSeconds) {
     ::connect(first, reinterpret_cast<sockaddr*>(&address), size);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kDaytimePcTime);
     test::NetworkFixture f(clock);
     f.runtime.daytimePort = ntohs(address.sin_port);
     const auto start = steady_clock::now();
@@ -222,7 +221,7 @@ TEST(DaytimeClientTest, AConnectionThatNeverCompletesEndsAfterFiveSeconds) {
 }
 
 TEST(DaytimeClientTest, AServerThatCannotBeReachedSetsNetworkFailed) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kDaytimePcTime);
     test::NetworkFixture f(clock);
     const uint16_t nobody = test::unusedTcpPort();
     f.runtime.daytimePort = nobody;
@@ -246,11 +245,11 @@ TEST(DaytimeClientTest, AServerThatCannotBeReachedSetsNetworkFailed) {
 
 // ":PORT" in the name wins over the port setting; IPv6 servers are reached in brackets.
 TEST(DaytimeClientTest, ANamedPortReplacesThePortSetting) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kDaytimePcTime);
     test::NetworkFixture f(clock);
     f.runtime.daytimePort = test::unusedTcpPort();
     TcpTestServer server;
-    ASSERT_TRUE(server.start("127.0.0.1", TcpTestServer::sends(nistLine(kPcTime, 0.0))));
+    ASSERT_TRUE(server.start("127.0.0.1", TcpTestServer::sends(nistLine(kDaytimePcTime, 0.0))));
     EXPECT_EQ(NetworkUpdate(f.ctx, "localhost:" + std::to_string(server.port())), 1);
     EXPECT_EQ(server.connections(), 1);
 
@@ -258,7 +257,7 @@ TEST(DaytimeClientTest, ANamedPortReplacesThePortSetting) {
         GTEST_SKIP() << "IPv6 loopback (::1) is not available here";
     }
     TcpTestServer v6;
-    ASSERT_TRUE(v6.start("::1", TcpTestServer::sends(nistLine(kPcTime, 0.0))));
+    ASSERT_TRUE(v6.start("::1", TcpTestServer::sends(nistLine(kDaytimePcTime, 0.0))));
     EXPECT_EQ(NetworkUpdate(f.ctx, "[::1]:" + std::to_string(v6.port())), 1);
     f.runtime.daytimePort = v6.port();
     EXPECT_EQ(NetworkUpdate(f.ctx, "::1"), 1);
@@ -269,7 +268,7 @@ TEST(DaytimeClientTest, ANamedPortReplacesThePortSetting) {
 // The clock-update worker in network mode is busy while the server keeps it waiting, and free
 // again once the receive has given up.
 TEST(NetworkWorkerTest, ASilentServerHoldsTheWorkerOnlyFiveSeconds) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kDaytimePcTime);
     test::NetworkFixture f(clock);
     f.runtime.useNetworkTime = 1;
     f.runtime.setCurrentServer("127.0.0.1");
@@ -292,7 +291,7 @@ TEST(NetworkWorkerTest, ASilentServerHoldsTheWorkerOnlyFiveSeconds) {
     EXPECT_EQ(clock.settingCount(), 0u);
 
     TcpTestServer answering;
-    ASSERT_TRUE(answering.start("127.0.0.1", TcpTestServer::sends(nistLine(kPcTime, 0.0))));
+    ASSERT_TRUE(answering.start("127.0.0.1", TcpTestServer::sends(nistLine(kDaytimePcTime, 0.0))));
     f.runtime.daytimePort = answering.port();
     worker.StartSync();
     ASSERT_TRUE(worker.waitIdle(std::chrono::seconds(10)));

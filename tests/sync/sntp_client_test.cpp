@@ -7,6 +7,7 @@
 #include "network_fixture.h"
 #include "platform/fake_system_clock.h"
 #include "platform/net_socket.h"
+#include "support/elapsed.h"
 #include "support/loopback_servers.h"
 #include "sync/network_update.h"
 #include "sync/sntp_client.h"
@@ -20,7 +21,7 @@ using test::UdpReply;
 using test::UdpTestServer;
 namespace sntp = test::sntp;
 
-const SystemTime kPcTime{2001, 3, 0, 18, 19, 53, 17, 250};
+const SystemTime kSntpPcTime{2001, 3, 0, 18, 19, 53, 17, 250};
 
 // The fake clock stands still, but the client dates the reply's arrival by the system's time
 // stamp on it, which lies a little before the client reads it (more on a busy machine).
@@ -42,12 +43,10 @@ UdpTestServer::Handler answering(double offsetSeconds,
     };
 }
 
-double seconds(steady_clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
+using test::seconds;
 
 TEST(SntpClientTest, SendsAVersion3ClientRequestWithThePcTime) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability;
     std::mutex mutex;
     std::vector<uint8_t> seen;
@@ -66,13 +65,13 @@ TEST(SntpClientTest, SendsAVersion3ClientRequestWithThePcTime) {
     EXPECT_EQ(seen[0], 0x1B);
     EXPECT_TRUE(std::all_of(seen.begin() + 1, seen.begin() + 40, [](uint8_t b) { return b == 0; }));
     // The transmit time is the PC's time, give or take the unpredictable low bits.
-    EXPECT_NEAR(ntpDifference(sntp::transmitOf(seen), toNtpTimestamp(kPcTime)), 0.0005, 0.0001);
+    EXPECT_NEAR(ntpDifference(sntp::transmitOf(seen), toNtpTimestamp(kSntpPcTime)), 0.0005, 0.0001);
     EXPECT_EQ(result.t1, sntp::transmitOf(seen));
     EXPECT_EQ(clock.settingCount(), 0u);  // a query sets nothing
 }
 
 TEST(SntpClientTest, ComputesTheOffsetFromTheFourTimestamps) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", answering(10.0)));
@@ -99,7 +98,7 @@ TEST(SntpClientTest, ComputesTheOffsetFromTheFourTimestamps) {
 }
 
 TEST(SntpClientTest, AGoodReplyTenSecondsAheadSetsTheClockTenSecondsAhead) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kSntpPcTime);
     test::NetworkFixture f(clock);
     f.useSntp(true);
     f.flags.networkFailed = 1;
@@ -109,7 +108,7 @@ TEST(SntpClientTest, AGoodReplyTenSecondsAheadSetsTheClockTenSecondsAhead) {
     EXPECT_EQ(NetworkUpdate(f.ctx, local(server)), 1);
     EXPECT_EQ(f.flags.networkFailed, 0);
     ASSERT_EQ(clock.settingCount(), 1u);
-    EXPECT_NEAR(static_cast<double>(toUnixMillis(clock.settings()[0]) - toUnixMillis(kPcTime)),
+    EXPECT_NEAR(static_cast<double>(toUnixMillis(clock.settings()[0]) - toUnixMillis(kSntpPcTime)),
                 10000.0, kTolerance * 1000);
     // The permission was raised for the setting and lowered again.
     EXPECT_EQ(f.capability.raises, 1);
@@ -118,7 +117,7 @@ TEST(SntpClientTest, AGoodReplyTenSecondsAheadSetsTheClockTenSecondsAhead) {
 }
 
 TEST(SntpClientTest, AGoodReplyWithoutThePermissionGivesTwoAndLeavesTheClock) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability(TimeCapability::Result::Failed);
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", answering(10.0)));
@@ -164,7 +163,7 @@ TEST(SntpClientTest, RefusesRepliesThatAreNotAnAnswerFromASynchronisedServer) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeSystemClock clock(kPcTime);
+        FakeSystemClock clock(kSntpPcTime);
         test::NetworkFixture f(clock);
         f.useSntp(true);
         UdpTestServer server;
@@ -172,10 +171,11 @@ TEST(SntpClientTest, RefusesRepliesThatAreNotAnAnswerFromASynchronisedServer) {
 
         // The check alone, on the packet the server would send.
         std::vector<uint8_t> request(48, 0);
-        writeNtpTimestamp(request.data() + 40, toNtpTimestamp(kPcTime));
+        writeNtpTimestamp(request.data() + 40, toNtpTimestamp(kSntpPcTime));
         std::vector<uint8_t> packet = sntp::replyAhead(request, 10.0);
         c.edit(packet);
-        EXPECT_EQ(checkSntpReply(packet.data(), packet.size(), toNtpTimestamp(kPcTime)), c.check);
+        EXPECT_EQ(checkSntpReply(packet.data(), packet.size(), toNtpTimestamp(kSntpPcTime)),
+                  c.check);
 
         const auto start = steady_clock::now();
         EXPECT_EQ(NetworkUpdate(f.ctx, local(server)), 0);
@@ -187,7 +187,7 @@ TEST(SntpClientTest, RefusesRepliesThatAreNotAnAnswerFromASynchronisedServer) {
 }
 
 TEST(SntpClientTest, AcceptsLongerRepliesAndAnyLeapWarning) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability;
     SntpClient client(clock, capability);
     SntpResult r;
@@ -202,7 +202,7 @@ TEST(SntpClientTest, AcceptsLongerRepliesAndAnyLeapWarning) {
 }
 
 TEST(SntpClientTest, AServerThatNeverAnswersEndsTheUpdateAfterFiveSeconds) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", [](const auto&) { return std::vector<UdpReply>{}; }));
@@ -220,7 +220,7 @@ TEST(SntpClientTest, AServerThatNeverAnswersEndsTheUpdateAfterFiveSeconds) {
 // The socket is connected to the server asked: a datagram from any other port or address is
 // dropped, however good it looks, and the server's own reply is used.
 TEST(SntpClientTest, IgnoresRepliesFromAnyoneButTheServerAsked) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", [](const std::vector<uint8_t>& request) {
@@ -248,7 +248,7 @@ TEST(SntpClientTest, IgnoresRepliesFromAnyoneButTheServerAsked) {
 }
 
 TEST(SntpClientTest, NamesThatDoNotResolveFailWithoutWaiting) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kSntpPcTime);
     test::NetworkFixture f(clock);
     f.useSntp(true);
     SntpClient client(clock, f.capability);
@@ -266,7 +266,7 @@ TEST(SntpClientTest, NamesThatDoNotResolveFailWithoutWaiting) {
 }
 
 TEST(SntpClientTest, ANameWithoutAPortAsksPort123) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", answering(1.0)));
@@ -286,7 +286,7 @@ TEST(SntpClientTest, ReachesAServerOnIPv6Loopback) {
     if (!test::ipv6LoopbackAvailable()) {
         GTEST_SKIP() << "IPv6 loopback (::1) is not available here";
     }
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("::1", answering(2.5)));
@@ -300,7 +300,7 @@ TEST(SntpClientTest, ReachesAServerOnIPv6Loopback) {
 
 // A name may resolve to several addresses; one where nothing listens is passed over.
 TEST(SntpClientTest, TriesTheNextAddressWhenNothingListensOnOne) {
-    FakeSystemClock clock(kPcTime);
+    FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", answering(3.0)));
