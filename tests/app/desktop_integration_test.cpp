@@ -14,14 +14,9 @@
 #include "app/main_frame.h"
 #include "app/settings_keys.h"
 #include "clock/clock_window.h"
-#include "gps/nmea_parser.h"
-#include "gps/nmea_reader.h"
+#include "frame_rig.h"
 #include "platform/fake_message_service.h"
-#include "platform/fake_system_clock.h"
-#include "platform/fake_url_opener.h"
-#include "platform/memory_settings_store.h"
 #include "support/test_dirs.h"
-#include "ui/help_manual.h"
 
 namespace horalux {
 namespace {
@@ -98,26 +93,8 @@ TEST(DesktopIntegrationTest, TheTwoLinesSayWhyTheClockMayNotMove) {
 }
 
 // The main frame on a desktop without a tray (the offscreen platform has none).
-struct NoTrayRig {
-    NoTrayRig() {
-        store.write(keys::DigitalClockEnabled, 0);
-        frame = std::make_unique<CMainFrame>(
-            MainFrameServices{store, runtime, gps, flags, clock, reader, starter, messages, help});
-    }
-
-    MemorySettingsStore store;
-    RuntimeSettings runtime;
-    GpsState gps;
-    SyncFlags flags;
-    FakeSystemClock clock{{2001, 3, 0, 18, 19, 53, 17, 0}};
-    NmeaParser parser{gps};
-    NmeaReader reader{gps, parser, clock};
-    UpdateStarter starter{runtime, [] { return std::string("ntp.example"); }, [] {}};
-    FakeMessageService messages;
-    FakeUrlOpener urls;
-    test::TempDir helpDir;
-    HelpManual help{urls, messages, QString::fromStdString(helpDir.path().string())};
-    std::unique_ptr<CMainFrame> frame;
+struct NoTrayRig : FrameRig {
+    NoTrayRig() : FrameRig({{keys::DigitalClockEnabled, 0}}) {}
 };
 
 std::vector<std::string> MenuTexts(ClockWindow& clock) {

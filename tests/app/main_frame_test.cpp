@@ -6,46 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "app/main_frame.h"
 #include "app/settings_keys.h"
 #include "clock/clock_window.h"
-#include "gps/nmea_parser.h"
-#include "gps/nmea_reader.h"
-#include "platform/fake_message_service.h"
-#include "platform/fake_system_clock.h"
-#include "platform/fake_url_opener.h"
-#include "platform/memory_settings_store.h"
-#include "support/test_dirs.h"
-#include "ui/help_manual.h"
+#include "frame_rig.h"
 
 namespace horalux {
 namespace {
 
-// The main frame with fakes for everything around it. Its timers run only when a test runs the
-// event loop; the tests call the timers' work directly instead.
-struct FrameRig {
-    FrameRig() {
-        store.write(keys::LocalTime, 0);  // the clock shows UTC, 24-hour
-        store.write(keys::TwentyFourHourMode, 1);
-        frame = std::make_unique<CMainFrame>(
-            MainFrameServices{store, runtime, gps, flags, clock, reader, starter, messages, help});
-    }
-
-    MemorySettingsStore store;
-    RuntimeSettings runtime;
-    GpsState gps;
-    SyncFlags flags;
-    FakeSystemClock clock{{2001, 3, 0, 18, 19, 53, 17, 0}};
-    NmeaParser parser{gps};
-    NmeaReader reader{gps, parser, clock};
-    std::vector<std::string> started;  // the current server at each started update
-    UpdateStarter starter{runtime, [] { return std::string("ntp.example"); },
-                          [this] { started.push_back(runtime.currentServer()); }};
-    FakeMessageService messages;
-    FakeUrlOpener urls;
-    test::TempDir helpDir;
-    HelpManual help{urls, messages, QString::fromStdString(helpDir.path().string())};
-    std::unique_ptr<CMainFrame> frame;
+// The frame of these tests: the clock shows UTC, 24-hour.
+struct UtcFrameRig : FrameRig {
+    UtcFrameRig() : FrameRig({{keys::LocalTime, 0}, {keys::TwentyFourHourMode, 1}}) {}
 };
 
 QAction* Action(CMainFrame& frame, int command) {
@@ -58,7 +28,7 @@ QAction* Action(CMainFrame& frame, int command) {
 }
 
 TEST(MainFrameTest, TheTrayMenuHasItsEntriesAndCommandsInOrder) {
-    FrameRig rig;
+    UtcFrameRig rig;
     std::vector<std::pair<int, std::string>> entries;
     for (QAction* action : rig.frame->trayMenu().actions()) {
         entries.emplace_back(action->isSeparator() ? 0 : action->data().toInt(),
@@ -80,7 +50,7 @@ TEST(MainFrameTest, TheTrayMenuHasItsEntriesAndCommandsInOrder) {
 }
 
 TEST(MainFrameTest, MenuEntriesFollowTheLockAndTheClocksVisibility) {
-    FrameRig rig;
+    UtcFrameRig rig;
     rig.flags.timeLocked = 0;
     rig.frame->clockWindow()->hide();
     rig.frame->UpdateMenuState();
@@ -95,7 +65,7 @@ TEST(MainFrameTest, MenuEntriesFollowTheLockAndTheClocksVisibility) {
 }
 
 TEST(MainFrameTest, TheTrayFollowsTheReferenceAndTheWorkersFlags) {
-    FrameRig rig;
+    UtcFrameRig rig;
     EXPECT_EQ(rig.frame->currentTrayIcon(), -1);
     rig.frame->OnTrayTimer();
     EXPECT_EQ(rig.frame->currentTrayIcon(), 109);
@@ -118,7 +88,7 @@ TEST(MainFrameTest, TheTrayFollowsTheReferenceAndTheWorkersFlags) {
 }
 
 TEST(MainFrameTest, SetPcClockNowChoosesTheServerFirstAndDoesNotBeep) {
-    FrameRig rig;
+    UtcFrameRig rig;
     rig.runtime.setBeep = 1;
     rig.frame->OnCommand(command::kSetClockNow);
     EXPECT_EQ(rig.started, std::vector<std::string>{"ntp.example"});
@@ -130,7 +100,7 @@ TEST(MainFrameTest, SetPcClockNowChoosesTheServerFirstAndDoesNotBeep) {
 }
 
 TEST(MainFrameTest, PropertiesOpenOnceFromEveryRequest) {
-    FrameRig rig;
+    UtcFrameRig rig;
     EXPECT_EQ(rig.frame->propertiesWindow(), nullptr);
     rig.frame->OnMessage(1024);  // not ours
     EXPECT_EQ(rig.frame->propertiesWindow(), nullptr);
@@ -150,7 +120,7 @@ TEST(MainFrameTest, PropertiesOpenOnceFromEveryRequest) {
 }
 
 TEST(MainFrameTest, ResetClockPositionShowsTheHiddenClockAtItsDefaultPlace) {
-    FrameRig rig;
+    UtcFrameRig rig;
     ClockWindow* clock = rig.frame->clockWindow();
     ASSERT_NE(clock, nullptr);
     clock->move(200, 300);
@@ -164,7 +134,7 @@ TEST(MainFrameTest, ResetClockPositionShowsTheHiddenClockAtItsDefaultPlace) {
 }
 
 TEST(MainFrameTest, TheDateTipFollowsEachSecondExceptWhileTheClockIsDragged) {
-    FrameRig rig;
+    UtcFrameRig rig;
     ClockWindow* clock = rig.frame->clockWindow();
     rig.frame->OnHeartbeatTimer();
     EXPECT_EQ(clock->toolTip(), "Sunday, March 18, 2001 (19:53:17 UTC)");
@@ -184,7 +154,7 @@ TEST(MainFrameTest, TheDateTipFollowsEachSecondExceptWhileTheClockIsDragged) {
 }
 
 TEST(MainFrameTest, ExitSavesTheClockPositionAndEndsTheProgram) {
-    FrameRig rig;
+    UtcFrameRig rig;
     rig.frame->clockWindow()->setGeometry(QRect(10, 20, 300, 100));
     int closed = 0;
     QObject::connect(rig.frame.get(), &CMainFrame::closed, [&closed] { ++closed; });
@@ -197,7 +167,7 @@ TEST(MainFrameTest, ExitSavesTheClockPositionAndEndsTheProgram) {
 }
 
 TEST(MainFrameTest, HelpTopicsOpensTheManualsIndex) {
-    FrameRig rig;
+    UtcFrameRig rig;
     rig.frame->OnCommand(command::kHelpIndex);
     ASSERT_EQ(rig.urls.urls.size(), 1u);
     EXPECT_NE(rig.urls.urls[0].find("index.html"), std::string::npos);
