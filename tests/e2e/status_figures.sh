@@ -8,6 +8,8 @@
 # A11Y=1 runs the program with the accessibility bus, as with a screen reader. The tabs are
 # reached with Ctrl+Tab from the first one: STATUS_TAB and POSITION_TAB are their places in the
 # sheet (1 and 3 of the full sheet; 0 and 1 while only the two status pages are there).
+# PERF_DIR=folder records a profile of each measure with perf into folder/N.data (the recording
+# itself costs CPU time: read the profile from those runs, the figures from runs without).
 source "$(dirname "$0")/harness.sh"
 e2e_init status-figures
 IDLE_SECONDS="${IDLE_SECONDS:-60}"
@@ -32,7 +34,13 @@ measure() {
     local before after load
     load="$(cut -d' ' -f1-3 /proc/loadavg)"
     before=$(cpu_ns)
-    sleep "$IDLE_SECONDS"
+    if [ -n "${PERF_DIR:-}" ]; then
+        PERF_RUN=$((${PERF_RUN:-0} + 1))
+        perf record -q -g -F 997 -e cpu-clock -p "$E2E_APP_PID" -o "$PERF_DIR/$PERF_RUN.data" \
+            -- sleep "$IDLE_SECONDS" >/dev/null 2>&1
+    else
+        sleep "$IDLE_SECONDS"
+    fi
     after=$(cpu_ns)
     echo "CPU time over $IDLE_SECONDS s, $1:" \
         "$(awk -v t=$((after - before)) -v s="$IDLE_SECONDS" \
