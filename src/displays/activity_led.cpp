@@ -41,7 +41,11 @@ void ActivityLed::Flash(int durationMs) {
     const bool wasLit = state_.ledState == 0;
     Apply(state_.Flash(durationMs));
     Trace(wasLit);
-    update();
+    // A light that is lit already looks the same: no repaint, and no flush to the screen, for
+    // each sentence of a burst.
+    if (!wasLit) {
+        update();
+    }
 }
 
 void ActivityLed::FireTimer(int id) {
