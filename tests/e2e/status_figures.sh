@@ -36,8 +36,8 @@ measure() {
     before=$(cpu_ns)
     if [ -n "${PERF_DIR:-}" ]; then
         PERF_RUN=$((${PERF_RUN:-0} + 1))
-        perf record -q -g -F 997 -e cpu-clock -p "$E2E_APP_PID" -o "$PERF_DIR/$PERF_RUN.data" \
-            -- sleep "$IDLE_SECONDS" >/dev/null 2>&1
+        timeout $((IDLE_SECONDS + 30)) perf record -q -g -F 997 -e cpu-clock -p "$E2E_APP_PID" \
+            -o "$PERF_DIR/$PERF_RUN.data" -- sleep "$IDLE_SECONDS" >/dev/null 2>&1 || true
     else
         sleep "$IDLE_SECONDS"
     fi
