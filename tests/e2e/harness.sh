@@ -184,6 +184,28 @@ Device=$E2E_GPS
 INI
 }
 
+# The program never sets the clock from GPS at local hours 23 and 1. Exports as TZ a time zone, a
+# whole number of hours east of UTC, whose hours over the next $1 seconds (default 600) avoid both.
+e2e_use_zone_for_gps_updates() {
+    local within="${1:-600}" east at hour clear
+    for east in 0 3 6; do
+        clear=1
+        for ((at = EPOCHSECONDS; at <= EPOCHSECONDS + within; at += 60)); do
+            hour=$(TZ="HLX-$east" date -d "@$at" +%-H)
+            if [ "$hour" = 23 ] || [ "$hour" = 1 ]; then
+                clear=0
+                break
+            fi
+        done
+        if [ "$clear" = 1 ]; then
+            export TZ="HLX-$east"
+            e2e_log "time zone $TZ: local $(date +%H:%M), UTC $(date -u +%H:%M)"
+            return 0
+        fi
+    done
+    e2e_fail "no time zone keeps the next $within s clear of hours 23 and 1"
+}
+
 e2e_ini_get() {
     local section="${1// /%20}" key="${2// /%20}"
     [ -f "$E2E_INI" ] || return 0

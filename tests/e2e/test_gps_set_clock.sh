@@ -5,20 +5,7 @@
 source "$(dirname "$0")/harness.sh"
 e2e_init gps-set-clock
 
-# The clock is never set at local hours 23 and 1: pick a time zone that keeps the next minutes
-# clear of them.
-choose_zone() {
-    local shift now later
-    for shift in 0 3 6; do
-        now=$(TZ="XXX-$shift" date -d @$((EPOCHSECONDS + 120)) +%-H)
-        later=$(TZ="XXX-$shift" date -d @$((EPOCHSECONDS + 300)) +%-H)
-        if [ "$now" != 23 ] && [ "$now" != 1 ] && [ "$later" != 23 ] && [ "$later" != 1 ]; then
-            echo "XXX-$shift"
-            return
-        fi
-    done
-}
-export TZ="$(choose_zone)"
+e2e_use_zone_for_gps_updates 300
 
 LATENCY_MS=100
 e2e_start_x

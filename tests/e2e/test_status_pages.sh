@@ -17,6 +17,7 @@ if [ ! -f "$CAPTURES/bu353s4.log" ] || [ ! -f "$CAPTURES/nl2008u.log" ]; then
 fi
 
 WIN="Horalux Properties"
+e2e_use_zone_for_gps_updates
 e2e_start_x
 e2e_start_tray
 e2e_start_a11y
