@@ -2,35 +2,51 @@
 
 #include <QRect>
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 namespace horalux {
 
 namespace {
 
-int64_t Overlap(const QRect& a, const QRect& b) {
-    const int64_t w =
+// The area two rectangles share, in pixels.
+inline int64_t Overlap(const QRect& a, const QRect& b) {
+    const int w =
         std::min(a.left() + a.width(), b.left() + b.width()) - std::max(a.left(), b.left());
-    const int64_t h =
-        std::min(a.top() + a.height(), b.top() + b.height()) - std::max(a.top(), b.top());
-    return w > 0 && h > 0 ? w * h : 0;
+    if (w <= 0) {
+        return 0;
+    }
+    const int h = std::min(a.top() + a.height(), b.top() + b.height()) - std::max(a.top(), b.top());
+    return h > 0 ? int64_t{w} * h : 0;
 }
 
 // About how much of an area lies outside the disc: a quarter of it for each corner outside.
-int64_t OutsideDisc(const SkyPlotGeometry& geometry, const QRect& area) {
-    const QRect disc = geometry.ClipBounds();
-    const double cx = disc.left() + disc.width() / 2.0;
-    const double cy = disc.top() + disc.height() / 2.0;
-    const double reach = disc.width() / 2.0 - 1;
-    int corners = 0;
-    for (const double x : {double(area.left()), double(area.left()) + area.width()}) {
-        for (const double y : {double(area.top()), double(area.top()) + area.height()}) {
-            corners += std::hypot(x - cx, y - cy) > reach ? 1 : 0;
-        }
+class DiscTest {
+  public:
+    explicit DiscTest(const SkyPlotGeometry& geometry) {
+        const QRect disc = geometry.ClipBounds();
+        cx_ = disc.left() + disc.width() / 2.0;
+        cy_ = disc.top() + disc.height() / 2.0;
+        const double reach = disc.width() / 2.0 - 1;
+        reachSquared_ = reach < 0 ? -1 : reach * reach;  // no disc: every corner is outside
     }
-    return int64_t{area.width()} * area.height() * corners / 4;
-}
+
+    int64_t Outside(const QRect& area) const {
+        int corners = 0;
+        for (const double x : {double(area.left()), double(area.left()) + area.width()}) {
+            for (const double y : {double(area.top()), double(area.top()) + area.height()}) {
+                const double dx = x - cx_;
+                const double dy = y - cy_;
+                corners += dx * dx + dy * dy > reachSquared_ ? 1 : 0;
+            }
+        }
+        return int64_t{area.width()} * area.height() * corners / 4;
+    }
+
+  private:
+    double cx_ = 0;
+    double cy_ = 0;
+    double reachSquared_ = 0;
+};
 
 }  // namespace
 
@@ -47,6 +63,7 @@ std::vector<LabelSide> PlaceLabels(const SkyPlotGeometry& geometry,
         const auto layout = SkyPlotGeometry::MarkerLayout(m.at, widestChar, charHeight, icon);
         icons.push_back(QRect(layout.image.topLeft() + layout.iconAt, icon));
     }
+    const DiscTest disc(geometry);
     std::vector<QRect> placed;
     placed.reserve(markers.size());
     for (size_t i = 0; i < markers.size(); ++i) {
@@ -57,16 +74,16 @@ std::vector<LabelSide> PlaceLabels(const SkyPlotGeometry& geometry,
             const QRect text = SkyPlotGeometry::TextBounds(
                 SkyPlotGeometry::MarkerLayout(markers[i].at, widestChar, charHeight, icon, side),
                 markers[i].text);
-            // Another icon hidden counts double: a satellite is its icon first.
-            int64_t covered = 0;
-            for (size_t j = 0; j < icons.size(); ++j) {
+            // A label cut off by the horizon counts as if it hid its own size of icons; another
+            // icon hidden counts double, since a satellite is its icon first. A side that
+            // already covers as much as the best one so far cannot win, and is left at that.
+            int64_t covered = 2 * disc.Outside(text);
+            for (size_t j = 0; j < icons.size() && covered < best; ++j) {
                 covered += j == i ? 0 : 2 * Overlap(text, icons[j]);
             }
-            for (const QRect& other : placed) {
-                covered += Overlap(text, other);
+            for (size_t j = 0; j < placed.size() && covered < best; ++j) {
+                covered += Overlap(text, placed[j]);
             }
-            // A label cut off by the horizon counts as if it hid its own size of icons.
-            covered += 2 * OutsideDisc(geometry, text);
             if (covered < best) {
                 best = covered;
                 bestText = text;
@@ -79,6 +96,22 @@ std::vector<LabelSide> PlaceLabels(const SkyPlotGeometry& geometry,
         placed.push_back(bestText);
     }
     return sides;
+}
+
+const std::vector<LabelSide>& LabelPlacer::Place(const SkyPlotGeometry& geometry,
+                                                 const std::vector<LabelRequest>& markers,
+                                                 int widestChar, int charHeight, QSize icon) {
+    const QRect disc = geometry.ClipBounds();
+    if (sides_.size() != markers.size() || markers != markers_ || disc != disc_ ||
+        widestChar != widestChar_ || charHeight != charHeight_ || icon != icon_) {
+        sides_ = PlaceLabels(geometry, markers, widestChar, charHeight, icon);
+        markers_ = markers;
+        disc_ = disc;
+        widestChar_ = widestChar;
+        charHeight_ = charHeight;
+        icon_ = icon;
+    }
+    return sides_;
 }
 
 }  // namespace horalux

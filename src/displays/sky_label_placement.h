@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <vector>
 
@@ -17,6 +18,8 @@ namespace horalux {
 struct LabelRequest {
     QPoint at;   // the satellite's point on the plot
     QSize text;  // the size of its label's text
+
+    bool operator==(const LabelRequest&) const = default;
 };
 
 // The sides, one for each request, for markers laid out as SkyPlotGeometry::MarkerLayout lays
@@ -24,5 +27,22 @@ struct LabelRequest {
 std::vector<LabelSide> PlaceLabels(const SkyPlotGeometry& geometry,
                                    const std::vector<LabelRequest>& markers, int widestChar,
                                    int charHeight, QSize icon);
+
+// The same, remembering the last answer: a sky in which nothing has moved since (the plot's
+// update of most seconds) keeps its sides without placing them again.
+class LabelPlacer {
+  public:
+    const std::vector<LabelSide>& Place(const SkyPlotGeometry& geometry,
+                                        const std::vector<LabelRequest>& markers, int widestChar,
+                                        int charHeight, QSize icon);
+
+  private:
+    std::vector<LabelRequest> markers_;
+    QRect disc_;
+    int widestChar_ = -1;
+    int charHeight_ = -1;
+    QSize icon_;
+    std::vector<LabelSide> sides_;
+};
 
 }  // namespace horalux

@@ -116,7 +116,7 @@ void SkyPlot::PlaceLabels() {
     }
     // Both icons are of one size (a cross, when there are none, keeps its label below).
     const QImage& icon = usedIcon_.isNull() ? inViewIcon_ : usedIcon_;
-    const std::vector<LabelSide> sides = horalux::PlaceLabels(
+    const std::vector<LabelSide>& sides = placer_.Place(
         geometry_, requests, markerMetrics_.maxWidth(), markerMetrics_.height(), icon.size());
     for (size_t i = 0; i < placed.size(); ++i) {
         placed[i]->labelSide = sides[i];

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "displays/display_accessibility.h"
+#include "displays/sky_label_placement.h"
 #include "displays/sky_plot_geometry.h"
 #include "displays/sky_plot_state.h"
 
@@ -95,6 +96,7 @@ class SkyPlot final : public QWidget, public DescribedDisplay {
     std::map<std::tuple<int32_t, int, ColorRef, int32_t, LabelSide, ColorRef>, QImage>
         markerImages_;
     std::map<std::pair<int32_t, GnssSystem>, int> labelWidths_;
+    LabelPlacer placer_;
     int markersLastUpdate_ = 0;
     int wholeRepaints_ = 0;
 };

@@ -162,7 +162,7 @@ TEST(SkyPlotGeometryTest, LabelsOnEachSideOfTheIconWhichStaysOnThePoint) {
         << "a cross keeps its label under it";
 }
 
-TEST(SkyLabelPlacementTest, EachLabelTakesTheFirstFreeSideOfItsIcon) {
+TEST(SkyLabelPlacementTest, EachLabelTakesTheFirstFreeSideOfItsIconUntilSomethingMoves) {
     const SkyPlotGeometry g(QSize(208, 187));  // the disc: centre (104, 93.5), radius 91
     const QSize text(20, 11);
     using enum LabelSide;
@@ -195,7 +195,27 @@ TEST(SkyLabelPlacementTest, EachLabelTakesTheFirstFreeSideOfItsIcon) {
     for (int i = 0; i < 9; ++i) {
         cluster.push_back({QPoint(100 + 6 * (i % 3), 90 + 6 * (i / 3)), text});
     }
-    EXPECT_EQ(PlaceLabels(g, cluster, 10, 10, QSize(9, 7)).size(), 9u);
+    const std::vector<LabelSide> clustered = {Left,  Above, Right, Left, Right,
+                                              Right, Below, Below, Right};
+    EXPECT_EQ(PlaceLabels(g, cluster, 10, 10, QSize(9, 7)), clustered);
+
+    // A placer remembers its last answer, and places afresh whatever has changed since.
+    LabelPlacer placer;
+    EXPECT_EQ(placer.Place(g, cluster, 10, 10, QSize(9, 7)), clustered);
+    EXPECT_EQ(placer.Place(g, cluster, 10, 10, QSize(9, 7)), clustered);
+    std::vector<LabelRequest> moved = cluster;
+    moved[4].at = QPoint(150, 150);
+    EXPECT_EQ(placer.Place(g, moved, 10, 10, QSize(9, 7)),
+              PlaceLabels(g, moved, 10, 10, QSize(9, 7)));
+    moved.pop_back();
+    EXPECT_EQ(placer.Place(g, moved, 10, 10, QSize(9, 7)),
+              PlaceLabels(g, moved, 10, 10, QSize(9, 7)));
+    const std::vector<LabelRequest> horizon = {{QPoint(104, 181), text}};
+    const SkyPlotGeometry small(QSize(208, 300));
+    EXPECT_EQ(placer.Place(g, horizon, 10, 10, QSize(9, 7)), std::vector<LabelSide>{Above});
+    EXPECT_EQ(placer.Place(small, horizon, 10, 10, QSize(9, 7)), std::vector<LabelSide>{Below})
+        << "a larger disc leaves room under it";
+    EXPECT_EQ(placer.Place(small, horizon, 10, 10, QSize()), std::vector<LabelSide>{Below});
 }
 
 SkyPlotState PageState() {
