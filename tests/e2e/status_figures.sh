@@ -10,6 +10,7 @@
 # sheet (1 and 3 of the full sheet; 0 and 1 while only the two status pages are there).
 # PERF_DIR=folder records a profile of each measure with perf into folder/N.data (the recording
 # itself costs CPU time: read the profile from those runs, the figures from runs without).
+# STRACE_DIR=folder counts the system calls of each measure, all threads, into folder/N.txt.
 source "$(dirname "$0")/harness.sh"
 e2e_init status-figures
 IDLE_SECONDS="${IDLE_SECONDS:-60}"
@@ -38,6 +39,11 @@ measure() {
         PERF_RUN=$((${PERF_RUN:-0} + 1))
         timeout $((IDLE_SECONDS + 30)) perf record -q -g -F 997 -e cpu-clock -p "$E2E_APP_PID" \
             -o "$PERF_DIR/$PERF_RUN.data" -- sleep "$IDLE_SECONDS" >/dev/null 2>&1 || true
+    elif [ -n "${STRACE_DIR:-}" ]; then
+        STRACE_RUN=$((${STRACE_RUN:-0} + 1))
+        # strace prints its count when the timeout ends it.
+        timeout -k 10 "$IDLE_SECONDS" strace -c -f -p "$E2E_APP_PID" \
+            -o "$STRACE_DIR/$STRACE_RUN.txt" >/dev/null 2>&1 || true
     else
         sleep "$IDLE_SECONDS"
     fi
