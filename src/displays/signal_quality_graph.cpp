@@ -76,7 +76,6 @@ void SignalQualityGraph::paintEvent(QPaintEvent* event) {
                 return QFontMetrics(f).horizontalAdvance(QStringLiteral("00"));
             }));
     }
-    const QFontMetrics valueMetrics(valueFont);
 
     const QColor shadow = colours.color(QPalette::Shadow);
     const QColor light = colours.color(QPalette::Light);
@@ -104,16 +103,13 @@ void SignalQualityGraph::paintEvent(QPaintEvent* event) {
             painter.setClipRect(bar.valueBox);
             painter.setPen(valueColour);
             painter.setFont(valueFont);
-            painter.drawText(bar.valueBox.adjusted(0, 0, 0, valueMetrics.height()),
-                             Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, bar.value);
+            values_.Draw(painter, bar.valueBox, bar.value);
             painter.restore();
         }
         if (bar.prnBox.isValid()) {
             painter.fillRect(bar.prnBox, face);
             painter.setPen(prnColour);
-            painter.drawText(
-                QRect(bar.prnBox.left(), bar.prnBox.top(), bar.prnBox.width(), metrics.height()),
-                Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, bar.prn);
+            prns_.Draw(painter, bar.prnBox, bar.prn);
         }
     }
 }

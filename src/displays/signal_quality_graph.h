@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "displays/centred_text.h"
 #include "displays/display_accessibility.h"
 #include "displays/signal_quality_state.h"
 
@@ -40,6 +41,8 @@ class SignalQualityGraph final : public QWidget, public DescribedDisplay {
     SignalQualityState state_;
     bool erasePending_ = true;
     bool quietRepaint_ = false;
+    CentredText values_;  // the SNRs, in the value font
+    CentredText prns_;    // the labels under the bars
 };
 
 }  // namespace horalux

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 #include <QPalette>
 #include <QWidget>
 #include <set>
 
 #include "clock/qt_color.h"
 #include "displays/activity_led.h"
+#include "displays/centred_text.h"
 #include "displays/signal_quality_graph.h"
 #include "displays/sky_plot.h"
 #include "displays/sky_plot_legend.h"
@@ -297,6 +299,40 @@ TEST(ActivityLedWidgetTest, AFlashDimsItselfAndOtherTimersChangeNothing) {
     ASSERT_TRUE(test::waitFor([&] { return !p.led->state().flashing; }, 2000));
     EXPECT_EQ(p.led->state().ledState, 1);
     EXPECT_FALSE(p.led->timerRunning());
+}
+
+TEST(CentredTextTest, DrawsEveryTextAsDrawTextCentresIt) {
+    // The graph's values and labels, in boxes of even and odd widths, in two fonts: the same
+    // pixels as drawText's, drawn from the cache the first time and every time after.
+    QFont small = SignalQualityGraph().font();
+    QFont large = small;
+    large.setPixelSize(17);
+    CentredText cache;
+    for (const QFont& font : {small, large}) {
+        for (const QString& text :
+             {QStringLiteral("  45  "), QStringLiteral("  7  "), QStringLiteral("5"),
+              QStringLiteral("G05"), QStringLiteral("J193"), QStringLiteral("")}) {
+            for (const QRect& box : {QRect(3, 4, 40, 12), QRect(2, 1, 15, 9), QRect(5, 5, 1, 1)}) {
+                const auto draw = [&](bool cached) {
+                    QImage image(60, 40, QImage::Format_RGB32);
+                    image.fill(Qt::white);
+                    QPainter painter(&image);
+                    painter.setFont(font);
+                    painter.setPen(Qt::black);
+                    if (cached) {
+                        cache.Draw(painter, box, text);
+                    } else {
+                        painter.drawText(box.adjusted(0, 0, 0, QFontMetrics(font).height()),
+                                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, text);
+                    }
+                    return image;
+                };
+                const QImage expected = draw(false);
+                EXPECT_EQ(draw(true), expected) << text.toStdString() << " " << box.width();
+                EXPECT_EQ(draw(true), expected) << text.toStdString() << " again";
+            }
+        }
+    }
 }
 
 TEST(SignalQualityGraphWidgetTest, BarsAndLabelsWhereTheRowsSay) {
