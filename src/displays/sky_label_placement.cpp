@@ -57,15 +57,27 @@ std::vector<LabelSide> PlaceLabels(const SkyPlotGeometry& geometry,
     if (icon.isEmpty()) {
         return sides;  // a cross has its label under it
     }
-    std::vector<QRect> icons;
+    // The icons, all of one size, by their left edges: a label can only cover those whose
+    // left edge lies less than an icon's width before its own and not past its right.
+    struct Icon {
+        QRect at;
+        size_t marker;
+    };
+    std::vector<Icon> icons;
     icons.reserve(markers.size());
-    for (const LabelRequest& m : markers) {
-        const auto layout = SkyPlotGeometry::MarkerLayout(m.at, widestChar, charHeight, icon);
-        icons.push_back(QRect(layout.image.topLeft() + layout.iconAt, icon));
+    for (size_t i = 0; i < markers.size(); ++i) {
+        const auto layout =
+            SkyPlotGeometry::MarkerLayout(markers[i].at, widestChar, charHeight, icon);
+        icons.push_back({QRect(layout.image.topLeft() + layout.iconAt, icon), i});
     }
+    std::sort(icons.begin(), icons.end(),
+              [](const Icon& a, const Icon& b) { return a.at.left() < b.at.left(); });
     const DiscTest disc(geometry);
+    // The labels placed so far, by their left edges likewise, and the widest of them.
     std::vector<QRect> placed;
     placed.reserve(markers.size());
+    int widestPlaced = 0;
+    const auto byLeft = [](const QRect& a, const QRect& b) { return a.left() < b.left(); };
     for (size_t i = 0; i < markers.size(); ++i) {
         int64_t best = std::numeric_limits<int64_t>::max();
         QRect bestText;
@@ -78,11 +90,21 @@ std::vector<LabelSide> PlaceLabels(const SkyPlotGeometry& geometry,
             // icon hidden counts double, since a satellite is its icon first. A side that
             // already covers as much as the best one so far cannot win, and is left at that.
             int64_t covered = 2 * disc.Outside(text);
-            for (size_t j = 0; j < icons.size() && covered < best; ++j) {
-                covered += j == i ? 0 : 2 * Overlap(text, icons[j]);
+            const auto first = std::partition_point(icons.begin(), icons.end(), [&](const Icon& c) {
+                return c.at.left() + c.at.width() <= text.left();
+            });
+            for (auto c = first;
+                 c != icons.end() && c->at.left() < text.left() + text.width() && covered < best;
+                 ++c) {
+                covered += c->marker == i ? 0 : 2 * Overlap(text, c->at);
             }
-            for (size_t j = 0; j < placed.size() && covered < best; ++j) {
-                covered += Overlap(text, placed[j]);
+            const auto from = std::partition_point(
+                placed.begin(), placed.end(),
+                [&](const QRect& p) { return p.left() + widestPlaced <= text.left(); });
+            for (auto p = from;
+                 p != placed.end() && p->left() < text.left() + text.width() && covered < best;
+                 ++p) {
+                covered += Overlap(text, *p);
             }
             if (covered < best) {
                 best = covered;
@@ -93,7 +115,8 @@ std::vector<LabelSide> PlaceLabels(const SkyPlotGeometry& geometry,
                 break;
             }
         }
-        placed.push_back(bestText);
+        placed.insert(std::upper_bound(placed.begin(), placed.end(), bestText, byLeft), bestText);
+        widestPlaced = std::max(widestPlaced, bestText.width());
     }
     return sides;
 }

@@ -103,11 +103,12 @@ const QImage& SkyPlot::Icon(int id) {
 void SkyPlot::PlaceLabels() {
     std::vector<LabelRequest> requests;
     std::vector<SatelliteSlot*> placed;
+    const int textHeight = markerMetrics_.height();
     for (SatelliteSlot& s : state_.satelliteSlots) {
         s.labelSide = LabelSide::Below;
         if (s.system && SkyPlotState::Visible(s.prn, s.azimuth, s.elevation)) {
             requests.push_back({geometry_.Polar(s.azimuth, s.elevation),
-                                QSize(LabelWidth(s.prn, *s.system), markerMetrics_.height())});
+                                QSize(LabelWidth(s.prn, *s.system), textHeight)});
             placed.push_back(&s);
         }
     }
@@ -116,8 +117,8 @@ void SkyPlot::PlaceLabels() {
     }
     // Both icons are of one size (a cross, when there are none, keeps its label below).
     const QImage& icon = usedIcon_.isNull() ? inViewIcon_ : usedIcon_;
-    const std::vector<LabelSide>& sides = placer_.Place(
-        geometry_, requests, markerMetrics_.maxWidth(), markerMetrics_.height(), icon.size());
+    const std::vector<LabelSide>& sides =
+        placer_.Place(geometry_, requests, markerMetrics_.maxWidth(), textHeight, icon.size());
     for (size_t i = 0; i < placed.size(); ++i) {
         placed[i]->labelSide = sides[i];
     }
@@ -183,7 +184,12 @@ void SkyPlot::paintEvent(QPaintEvent* event) {
 void SkyPlot::RepaintBuffer() {
     stale_ = false;
     ++wholeRepaints_;
-    buffer_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    // The same buffer while the size stays: a new one of this size would come from the system
+    // afresh, page by page, on each whole repaint.
+    const QSize bufferSize = size().expandedTo(QSize(1, 1));
+    if (buffer_.size() != bufferSize) {
+        buffer_ = QImage(bufferSize, QImage::Format_RGB32);
+    }
     QPainter painter(&buffer_);
 
     // The background: the client area in the button face colour with a sunken one-pixel edge.
@@ -246,23 +252,29 @@ QRect SkyPlot::DrawMarker(QPainter& painter, const SkyMarker& marker) {
     const SkyPlotGeometry::Marker layout = SkyPlotGeometry::MarkerLayout(
         geometry_.Polar(marker.azimuth, marker.elevation), markerMetrics_.maxWidth(),
         markerMetrics_.height(), icon.size(), marker.labelSide);
+    // Only the part of the marker that is not black: black leaves the buffer as it is.
+    const MarkerPicture& picture = MarkerImage(marker, layout, icon);
+    const QRect area(layout.image.topLeft() + picture.offset, picture.image.size());
+    if (picture.image.isNull()) {
+        return {};
+    }
     // Clipped to the disc; a marker well inside it needs no clipping, which is the slow part.
     // The clip is set for this marker alone and taken away by restoring the painter: a clip
     // turned off with setClipping(false) and set again for a later marker does not always clip
     // that one the same way, and an exclusive-or drawn twice must touch the same pixels.
-    const QImage& image = MarkerImage(marker, layout, icon);
     painter.save();
-    if (!geometry_.InsideDisc(layout.image)) {
+    if (!geometry_.InsideDisc(area)) {
         painter.setClipRegion(clip_);
     }
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    painter.drawImage(layout.image.topLeft(), image);
+    painter.drawImage(area.topLeft(), picture.image);
     painter.restore();
-    return layout.image;
+    return area;
 }
 
-const QImage& SkyPlot::MarkerImage(const SkyMarker& marker, const SkyPlotGeometry::Marker& layout,
-                                   const QImage& icon) {
+const SkyPlot::MarkerPicture& SkyPlot::MarkerImage(const SkyMarker& marker,
+                                                   const SkyPlotGeometry::Marker& layout,
+                                                   const QImage& icon) {
     const int system = marker.system ? static_cast<int>(*marker.system) : -1;
     const auto key = std::make_tuple(marker.prn, system, marker.colour, marker.icon,
                                      marker.labelSide, state_.crossColour);
@@ -289,7 +301,18 @@ const QImage& SkyPlot::MarkerImage(const SkyMarker& marker, const SkyPlotGeometr
     p.setPen(toQColor(marker.colour));
     p.drawText(layout.text, layout.textAlignment, state_.Label(marker.prn, marker.system));
     p.end();
-    return markerImages_.emplace(key, std::move(image)).first->second;
+    // Trimmed to what is not black (the label's box is as wide as its widest characters).
+    QRect drawn;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if ((line[x] & 0xFFFFFFu) != 0) {
+                drawn |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    MarkerPicture picture{drawn.isEmpty() ? QImage() : image.copy(drawn), drawn.topLeft()};
+    return markerImages_.emplace(key, std::move(picture)).first->second;
 }
 
 QString SkyPlot::AccessibleSummary() const {

@@ -76,9 +76,14 @@ class SkyPlot final : public QWidget, public DescribedDisplay {
     QRect DrawMarker(QPainter& painter, const SkyMarker& marker);
     const QImage& Icon(int id);
     void SetFonts();
-    // The marker's own image: composed once for each label, colour and icon, then reused.
-    const QImage& MarkerImage(const SkyMarker& marker, const SkyPlotGeometry::Marker& layout,
-                              const QImage& icon);
+    // The marker's own image, trimmed to what is not black: composed once for each label,
+    // colour and icon, then reused.
+    struct MarkerPicture {
+        QImage image;   // null when the whole marker is black
+        QPoint offset;  // of the image within the marker's layout
+    };
+    const MarkerPicture& MarkerImage(const SkyMarker& marker, const SkyPlotGeometry::Marker& layout,
+                                     const QImage& icon);
 
     SkyPlotState state_;
     SkyPlotGeometry geometry_;
@@ -93,7 +98,7 @@ class SkyPlot final : public QWidget, public DescribedDisplay {
     QFontMetrics markerMetrics_;
     // Composed markers by PRN, system (-1 for none), colour, icon, label side and cross colour
     // (the label follows from the PRN and the system).
-    std::map<std::tuple<int32_t, int, ColorRef, int32_t, LabelSide, ColorRef>, QImage>
+    std::map<std::tuple<int32_t, int, ColorRef, int32_t, LabelSide, ColorRef>, MarkerPicture>
         markerImages_;
     std::map<std::pair<int32_t, GnssSystem>, int> labelWidths_;
     LabelPlacer placer_;
