@@ -8,6 +8,7 @@
 
 #include "app/command_line.h"
 #include "app/horalux_app.h"
+#include "platform/window_system.h"
 
 int main(int argc, char** argv) {
     // --version and --help answer without a desktop; anything else is an error.
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "horalux: no desktop session to run in (DISPLAY is not set)\n");
         return 1;
     }
+    horalux::PrepareWindowSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Horalux"));
     QApplication::setOrganizationName(QStringLiteral("Quorvane"));
