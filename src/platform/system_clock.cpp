@@ -36,17 +36,22 @@ bool RealSystemClock::setUtc(const SystemTime& utc) {
     return clock_settime(CLOCK_REALTIME, &ts) == 0;
 }
 
-VirtualSystemClock::VirtualSystemClock(std::string offsetFile)
-    : offsetFile_(std::move(offsetFile)) {}
+VirtualSystemClock::VirtualSystemClock(std::string offsetFile, std::chrono::milliseconds recheck)
+    : offsetFile_(std::move(offsetFile)), recheck_(recheck) {}
 
 int64_t VirtualSystemClock::offsetMillis() const {
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard lock(cacheMutex_);
+    if (cached_ && now < nextCheck_) {
+        return offset_;
+    }
+    nextCheck_ = now + recheck_;
     FileStamp stamp;
     struct stat info {};
     if (stat(offsetFile_.c_str(), &info) == 0) {
         stamp = {true, static_cast<uint64_t>(info.st_ino), static_cast<int64_t>(info.st_size),
                  static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
     }
-    std::lock_guard lock(cacheMutex_);
     if (cached_ && stamp == stamp_) {
         return offset_;
     }

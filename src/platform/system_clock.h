@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -34,14 +35,20 @@ class RealSystemClock final : public SystemClock {
 // system clock and needs no privilege.
 class VirtualSystemClock final : public SystemClock {
   public:
-    explicit VirtualSystemClock(std::string offsetFile);
+    // How long a read trusts the offset it last read from the file before it looks again.
+    static constexpr std::chrono::milliseconds kRecheck{100};
+
+    explicit VirtualSystemClock(std::string offsetFile,
+                                std::chrono::milliseconds recheck = kRecheck);
 
     SystemTime utcNow() const override;
     SystemTime localNow() const override;
     bool setUtc(const SystemTime& utc) override;
 
-    // The offset in the file. It is read again only when the file has changed (another inode,
-    // size or modification time), so reading the clock many times a second costs one stat.
+    // The offset in the file. Its own setting is seen at once; another writer's change, within
+    // `recheck`: the file is looked at (one stat) at most once in that time, and read again only
+    // when it has changed (another inode, size or modification time). The program reads the
+    // clock a hundred times a second, and a stat for each would be most of what it does.
     int64_t offsetMillis() const;
     const std::string& offsetFile() const { return offsetFile_; }
 
@@ -55,8 +62,10 @@ class VirtualSystemClock final : public SystemClock {
     };
 
     std::string offsetFile_;
+    std::chrono::milliseconds recheck_;
     mutable std::mutex cacheMutex_;  // the clock is read from the worker thread too
     mutable bool cached_ = false;
+    mutable std::chrono::steady_clock::time_point nextCheck_;
     mutable FileStamp stamp_;
     mutable int64_t offset_ = 0;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -64,9 +65,9 @@ TEST(VirtualClockTest, SettingStoresTheOffsetAndReadsFollowIt) {
     EXPECT_NEAR(static_cast<double>(clock.offsetMillis()), 3600e3, 50.0);
 }
 
-TEST(VirtualClockTest, AnotherWritersChangeAndRemovalAreSeenAtTheNextRead) {
+TEST(VirtualClockTest, AnotherWritersChangeAndRemovalAreSeenAtTheNextLook) {
     test::TempDir dir;
-    VirtualSystemClock clock(dir.file("offset"));
+    VirtualSystemClock clock(dir.file("offset"), std::chrono::milliseconds(0));
     const auto write = [&](const char* text) { std::ofstream(dir.file("offset")) << text; };
     write("250\n");
     EXPECT_EQ(clock.offsetMillis(), 250);
@@ -79,6 +80,22 @@ TEST(VirtualClockTest, AnotherWritersChangeAndRemovalAreSeenAtTheNextRead) {
     EXPECT_EQ(clock.offsetMillis(), 0);
     write("7\n");
     EXPECT_EQ(clock.offsetMillis(), 7);
+
+    // With the program's interval, another writer's change shows within it, the clock's own
+    // setting at once.
+    VirtualSystemClock often(dir.file("offset"));
+    EXPECT_EQ(often.offsetMillis(), 7);
+    write("-40\n");
+    const auto written = std::chrono::steady_clock::now();
+    while (often.offsetMillis() != -40 &&
+           std::chrono::steady_clock::now() - written < std::chrono::seconds(2)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(often.offsetMillis(), -40);
+    EXPECT_LE(std::chrono::steady_clock::now() - written,
+              VirtualSystemClock::kRecheck + std::chrono::milliseconds(100));
+    ASSERT_TRUE(often.setUtc(utcFromUnixMillis(systemUnixMillis() + 5000)));
+    EXPECT_NEAR(static_cast<double>(often.offsetMillis()), 5000.0, 50.0);
 }
 
 TEST(VirtualClockTest, LocalTimeFollowsTheTimeZone) {
