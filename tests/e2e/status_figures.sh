@@ -8,9 +8,39 @@
 # A11Y=1 runs the program with the accessibility bus, as with a screen reader. The tabs are
 # reached with Ctrl+Tab from the first one: STATUS_TAB and POSITION_TAB are their places in the
 # sheet (1 and 3 of the full sheet; 0 and 1 while only the two status pages are there).
-# PERF_DIR=folder records a profile of each measure with perf into folder/N.data (the recording
+# REPEAT=n: see below. PERF_DIR=folder records a profile of each measure with perf into folder/N.data (the recording
 # itself costs CPU time: read the profile from those runs, the figures from runs without).
 # STRACE_DIR=folder counts the system calls of each measure, all threads, into folder/N.txt.
+# REPEAT=n runs it all n times, each with a fresh program, and prints each measure's median
+# after the runs' own lines: one run on a shared machine can be off by a tenth of a per cent.
+if [ "${REPEAT:-1}" -gt 1 ]; then
+    runs="$(mktemp)"
+    for ((run = 1; run <= REPEAT; run++)); do
+        REPEAT=1 bash "$0" | tee -a "$runs"
+    done
+    sed -n 's/^CPU time over [0-9]* s, \(.*\): .* s (\([0-9.]*\) % of one core).*/\1|\2/p' "$runs" |
+        awk -F'|' '
+            function median(list, a, k, x, y, t) {
+                k = split(list, a, " ")
+                for (x = 1; x <= k; x++) for (y = x + 1; y <= k; y++) if (a[y] < a[x]) { t = a[x]; a[x] = a[y]; a[y] = t }
+                return k % 2 ? a[(k + 1) / 2] : (a[k / 2] + a[k / 2 + 1]) / 2
+            }
+            NR == 1 { first = $1 }
+            $1 == first { base = $2; runs++ }
+            {
+                if (!($1 in v)) order[++n] = $1
+                v[$1] = v[$1] " " $2
+                d[$1] = d[$1] " " ($2 - base)
+            }
+            END {
+                for (i = 1; i <= n; i++) {
+                    printf "median of %d, %s: %.3f %% of one core, %+.3f above %s (each run:%s )\n",
+                        runs, order[i], median(v[order[i]]), median(d[order[i]]), first, v[order[i]]
+                }
+            }'
+    rm -f "$runs"
+    exit 0
+fi
 source "$(dirname "$0")/harness.sh"
 e2e_init status-figures
 IDLE_SECONDS="${IDLE_SECONDS:-60}"
