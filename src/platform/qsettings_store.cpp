@@ -27,11 +27,28 @@ QString asText(const QVariant& value) {
 
 QSettingsStore::QSettingsStore()
     : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            QStringLiteral("Quorvane"),
-                                            QStringLiteral("Horalux"))) {}
+                                            QStringLiteral("Quorvane"), QStringLiteral("Horalux"))),
+      path_(settings_->fileName().toStdString()) {}
 
 QSettingsStore::QSettingsStore(const QString& iniPath)
-    : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
+    : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)),
+      path_(settings_->fileName().toStdString()) {}
+
+void QSettingsStore::SyncIfChanged() const {
+    const FileStamp stamp = FileStamp::Of(path_);
+    if (synced_ && stamp == stamp_) {
+        return;
+    }
+    settings_->sync();
+    // The stamp from before the reading: a change that lands while it reads is read next time.
+    synced_ = settings_->status() == QSettings::NoError;
+    stamp_ = stamp;
+}
+
+void QSettingsStore::Synced() const {
+    synced_ = settings_->status() == QSettings::NoError;
+    stamp_ = FileStamp::Of(path_);
+}
 
 QString QSettingsStore::fileName() const {
     return settings_->fileName();
@@ -40,7 +57,7 @@ QString QSettingsStore::fileName() const {
 int32_t QSettingsStore::readInt(std::string_view section, std::string_view key,
                                 int32_t defaultValue) const {
     std::lock_guard lock(mutex_);
-    settings_->sync();  // pick up what another process or a hand edit changed
+    SyncIfChanged();  // pick up what another process or a hand edit changed
     const QVariant value = settings_->value(path(section, key));
     if (!value.isValid()) {
         return defaultValue;
@@ -60,7 +77,7 @@ int32_t QSettingsStore::readInt(std::string_view section, std::string_view key,
 std::string QSettingsStore::readString(std::string_view section, std::string_view key,
                                        std::string_view defaultValue) const {
     std::lock_guard lock(mutex_);
-    settings_->sync();
+    SyncIfChanged();
     const QVariant value = settings_->value(path(section, key));
     if (!value.isValid()) {
         return std::string(defaultValue);
@@ -72,6 +89,7 @@ void QSettingsStore::writeInt(std::string_view section, std::string_view key, in
     std::lock_guard lock(mutex_);
     settings_->setValue(path(section, key), value);
     settings_->sync();
+    Synced();
 }
 
 void QSettingsStore::writeString(std::string_view section, std::string_view key,
@@ -79,6 +97,7 @@ void QSettingsStore::writeString(std::string_view section, std::string_view key,
     std::lock_guard lock(mutex_);
     settings_->setValue(path(section, key), qstr(value));
     settings_->sync();
+    Synced();
 }
 
 }  // namespace horalux

@@ -4,7 +4,9 @@
 #include <QString>
 #include <memory>
 #include <mutex>
+#include <string>
 
+#include "platform/file_stamp.h"
 #include "platform/settings_store.h"
 
 namespace horalux {
@@ -12,6 +14,11 @@ namespace horalux {
 // The store as an INI file through QSettings: "Quorvane/Horalux.ini" under $XDG_CONFIG_HOME
 // (or ~/.config). Every write is synced at once; QSettings writes a temporary file and renames
 // it, so a crash never leaves half a file. Integers are kept as 32-bit two's complement.
+//
+// A read sees what another writer (a hand edit, another copy) has changed: the file is read
+// again whenever it is no longer the one last read. Telling that takes one stat; asking
+// QSettings would take several (it looks at the system-wide and organisation-wide files
+// too), and the pages read a few settings every second.
 class QSettingsStore final : public SettingsStore {
   public:
     QSettingsStore();                                 // the user's store
@@ -28,8 +35,16 @@ class QSettingsStore final : public SettingsStore {
     QString fileName() const;
 
   private:
+    // Reads the file again if it has changed since it was last read or written. Under mutex_.
+    void SyncIfChanged() const;
+    // After a write: the file as it now is, so that the next read need not read it again.
+    void Synced() const;
+
     mutable std::mutex mutex_;
     std::unique_ptr<QSettings> settings_;
+    std::string path_;
+    mutable bool synced_ = false;
+    mutable FileStamp stamp_;
 };
 
 }  // namespace horalux

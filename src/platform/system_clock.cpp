@@ -1,6 +1,5 @@
 #include "platform/system_clock.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
@@ -46,12 +45,7 @@ int64_t VirtualSystemClock::offsetMillis() const {
         return offset_;
     }
     nextCheck_ = now + recheck_;
-    FileStamp stamp;
-    struct stat info {};
-    if (stat(offsetFile_.c_str(), &info) == 0) {
-        stamp = {true, static_cast<uint64_t>(info.st_ino), static_cast<int64_t>(info.st_size),
-                 static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
-    }
+    const FileStamp stamp = FileStamp::Of(offsetFile_);
     if (cached_ && stamp == stamp_) {
         return offset_;
     }

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/file_stamp.h"
 #include "platform/system_time.h"
 
 namespace horalux {
@@ -53,14 +54,6 @@ class VirtualSystemClock final : public SystemClock {
     const std::string& offsetFile() const { return offsetFile_; }
 
   private:
-    struct FileStamp {
-        bool exists = false;
-        uint64_t inode = 0;
-        int64_t size = 0;
-        int64_t modifiedNanos = 0;
-        friend bool operator==(const FileStamp&, const FileStamp&) = default;
-    };
-
     std::string offsetFile_;
     std::chrono::milliseconds recheck_;
     mutable std::mutex cacheMutex_;  // the clock is read from the worker thread too

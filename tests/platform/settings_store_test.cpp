@@ -5,8 +5,10 @@
 #include <QFile>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <map>
+#include <thread>
 
 #include "app/settings_keys.h"
 #include "platform/qsettings_store.h"
@@ -107,6 +109,16 @@ TEST_F(SettingsStoreTest, AChangeMadeByAnotherWriterIsSeenAtTheNextRead) {
     EXPECT_EQ(reader.read(keys::TimeUpdateRate), 60);
     QSettingsStore(ini).write(keys::TimeUpdateRate, 15);
     EXPECT_EQ(reader.read(keys::TimeUpdateRate), 15);
+    // Hand edits in place, of another length and of the same length (the file system keeps
+    // modification times in steps of a few milliseconds, and no hand is quicker than that).
+    for (const char* rate : {"1440", "1441"}) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        std::ofstream(ini.toStdString()) << "[Settings]\nTimeUpdateRate=" << rate << "\n";
+        EXPECT_EQ(reader.read(keys::TimeUpdateRate), std::atoi(rate));
+    }
+    reader.write(keys::TimeUpdateRate, 30);
+    EXPECT_EQ(reader.read(keys::TimeUpdateRate), 30);
+    EXPECT_EQ(QSettingsStore(ini).read(keys::TimeUpdateRate), 30);
 }
 
 TEST_F(SettingsStoreTest, TheUserStoreLivesUnderXdgConfigHome) {

@@ -1,0 +1,16 @@
+#include "platform/file_stamp.h"
+
+#include <sys/stat.h>
+
+namespace horalux {
+
+FileStamp FileStamp::Of(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        return {};
+    }
+    return {true, static_cast<uint64_t>(info.st_ino), static_cast<int64_t>(info.st_size),
+            static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+}  // namespace horalux
