@@ -109,6 +109,8 @@ pty="$(readlink -f "$E2E_GPS")"
 if ls -l "/proc/$E2E_APP_PID/fd" | grep -qF -- "$pty"; then
     e2e_fail "the serial port $pty was opened although the network is the reference"
 fi
-e2e_wait 10 grep -q 'tray icon=141' "$E2E_APP_LOG" ||
+# The first update comes on the first tick, or at the first minute change when the program
+# starts within minute 0 of the hour.
+e2e_wait 70 grep -q 'tray icon=141' "$E2E_APP_LOG" ||
     e2e_fail "the tray does not show the failed network update"
 e2e_log "PASS"
