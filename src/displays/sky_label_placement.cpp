@@ -73,11 +73,8 @@ std::vector<LabelSide> PlaceLabels(const SkyPlotGeometry& geometry,
     std::sort(icons.begin(), icons.end(),
               [](const Icon& a, const Icon& b) { return a.at.left() < b.at.left(); });
     const DiscTest disc(geometry);
-    // The labels placed so far, by their left edges likewise, and the widest of them.
     std::vector<QRect> placed;
     placed.reserve(markers.size());
-    int widestPlaced = 0;
-    const auto byLeft = [](const QRect& a, const QRect& b) { return a.left() < b.left(); };
     for (size_t i = 0; i < markers.size(); ++i) {
         int64_t best = std::numeric_limits<int64_t>::max();
         QRect bestText;
@@ -98,13 +95,8 @@ std::vector<LabelSide> PlaceLabels(const SkyPlotGeometry& geometry,
                  ++c) {
                 covered += c->marker == i ? 0 : 2 * Overlap(text, c->at);
             }
-            const auto from = std::partition_point(
-                placed.begin(), placed.end(),
-                [&](const QRect& p) { return p.left() + widestPlaced <= text.left(); });
-            for (auto p = from;
-                 p != placed.end() && p->left() < text.left() + text.width() && covered < best;
-                 ++p) {
-                covered += Overlap(text, *p);
+            for (size_t j = 0; j < placed.size() && covered < best; ++j) {
+                covered += Overlap(text, placed[j]);
             }
             if (covered < best) {
                 best = covered;
@@ -115,8 +107,7 @@ std::vector<LabelSide> PlaceLabels(const SkyPlotGeometry& geometry,
                 break;
             }
         }
-        placed.insert(std::upper_bound(placed.begin(), placed.end(), bestText, byLeft), bestText);
-        widestPlaced = std::max(widestPlaced, bestText.width());
+        placed.push_back(bestText);
     }
     return sides;
 }
@@ -125,8 +116,8 @@ const std::vector<LabelSide>& LabelPlacer::Place(const SkyPlotGeometry& geometry
                                                  const std::vector<LabelRequest>& markers,
                                                  int widestChar, int charHeight, QSize icon) {
     const QRect disc = geometry.ClipBounds();
-    if (sides_.size() != markers.size() || markers != markers_ || disc != disc_ ||
-        widestChar != widestChar_ || charHeight != charHeight_ || icon != icon_) {
+    if (markers != markers_ || disc != disc_ || widestChar != widestChar_ ||
+        charHeight != charHeight_ || icon != icon_) {
         sides_ = PlaceLabels(geometry, markers, widestChar, charHeight, icon);
         markers_ = markers;
         disc_ = disc;

@@ -254,10 +254,10 @@ QRect SkyPlot::DrawMarker(QPainter& painter, const SkyMarker& marker) {
         markerMetrics_.height(), icon.size(), marker.labelSide);
     // Only the part of the marker that is not black: black leaves the buffer as it is.
     const MarkerPicture& picture = MarkerImage(marker, layout, icon);
-    const QRect area(layout.image.topLeft() + picture.offset, picture.image.size());
     if (picture.image.isNull()) {
         return {};
     }
+    const QRect area(layout.image.topLeft() + picture.offset, picture.image.size());
     // Clipped to the disc; a marker well inside it needs no clipping, which is the slow part.
     // The clip is set for this marker alone and taken away by restoring the painter: a clip
     // turned off with setClipping(false) and set again for a later marker does not always clip

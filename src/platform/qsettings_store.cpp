@@ -41,13 +41,12 @@ void QSettingsStore::SyncIfChanged() const {
     }
     settings_->sync();
     // The stamp from before the reading: a change that lands while it reads is read next time.
-    synced_ = settings_->status() == QSettings::NoError;
-    stamp_ = stamp;
+    Synced(stamp);
 }
 
-void QSettingsStore::Synced() const {
+void QSettingsStore::Synced(const FileStamp& stamp) const {
     synced_ = settings_->status() == QSettings::NoError;
-    stamp_ = FileStamp::Of(path_);
+    stamp_ = stamp;
 }
 
 QString QSettingsStore::fileName() const {
@@ -89,7 +88,7 @@ void QSettingsStore::writeInt(std::string_view section, std::string_view key, in
     std::lock_guard lock(mutex_);
     settings_->setValue(path(section, key), value);
     settings_->sync();
-    Synced();
+    Synced(FileStamp::Of(path_));
 }
 
 void QSettingsStore::writeString(std::string_view section, std::string_view key,
@@ -97,7 +96,7 @@ void QSettingsStore::writeString(std::string_view section, std::string_view key,
     std::lock_guard lock(mutex_);
     settings_->setValue(path(section, key), qstr(value));
     settings_->sync();
-    Synced();
+    Synced(FileStamp::Of(path_));
 }
 
 }  // namespace horalux

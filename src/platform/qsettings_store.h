@@ -37,8 +37,9 @@ class QSettingsStore final : public SettingsStore {
   private:
     // Reads the file again if it has changed since it was last read or written. Under mutex_.
     void SyncIfChanged() const;
-    // After a write: the file as it now is, so that the next read need not read it again.
-    void Synced() const;
+    // Remembers the file as synced at `stamp` (after a write, the file as it now is, so that
+    // the next read need not read it again).
+    void Synced(const FileStamp& stamp) const;
 
     mutable std::mutex mutex_;
     std::unique_ptr<QSettings> settings_;
