@@ -1,5 +1,6 @@
 #include "clock/segment_clock_display.h"
 
+#include <QAccessible>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimerEvent>
@@ -12,6 +13,7 @@ namespace horalux {
 SegmentClockDisplay::SegmentClockDisplay(const SystemClock& clock, QWidget* parent)
     : QWidget(parent), clock_(clock) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    InstallDisplayAccessibility();
 }
 
 void SegmentClockDisplay::EnableTimer(int32_t on, int periodMs) {
@@ -29,6 +31,23 @@ void SegmentClockDisplay::invalidate(bool erase) {
         quietRepaint_ = true;
     }
     update();
+    takeShownTime();
+}
+
+void SegmentClockDisplay::takeShownTime() {
+    shown_ = state_;
+    if (!QAccessible::isActive() || !isVisible()) {
+        return;  // nobody listens, or nothing shows; the name is put into words when asked for
+    }
+    QString text = AccessibleSummary();
+    if (text != spoken_) {
+        spoken_ = std::move(text);
+        NotifySummaryChanged(this);
+    }
+}
+
+QString SegmentClockDisplay::AccessibleSummary() const {
+    return QString::fromStdString(shown_.SpokenText());
 }
 
 bool SegmentClockDisplay::tick() {
