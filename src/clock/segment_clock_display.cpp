@@ -1,6 +1,5 @@
 #include "clock/segment_clock_display.h"
 
-#include <QAccessible>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimerEvent>
@@ -36,13 +35,14 @@ void SegmentClockDisplay::invalidate(bool erase) {
 
 void SegmentClockDisplay::takeShownTime() {
     shown_ = state_;
-    if (!QAccessible::isActive() || !isVisible()) {
-        return;  // nobody listens, or nothing shows; the name is put into words when asked for
+    if (!isVisible()) {
+        return;  // nothing shows; asked, the name is put into words all the same
     }
     QString text = AccessibleSummary();
     if (text != spoken_) {
         spoken_ = std::move(text);
         NotifySummaryChanged(this);
+        Q_EMIT spokenTextChanged(spoken_);
     }
 }
 

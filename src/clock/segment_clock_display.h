@@ -45,6 +45,11 @@ class SegmentClockDisplay : public QWidget, public DescribedDisplay {
     // What the digits show, in words.
     QString AccessibleSummary() const override;
 
+  Q_SIGNALS:
+    // The time shown, in words, changed (what a listening screen reader is told).
+    void spokenTextChanged(const QString& text);
+
+  public:
   protected:
     void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
