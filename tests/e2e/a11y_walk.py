@@ -22,6 +22,9 @@ or stores twice, fails here.
         picture; {x} {y} {w} {h} in it become the object's place on the screen, {around} the
         geometry WxH+X+Y of the object with 3 pixels around it); prints it when
         both readings agree, exits 2 when they differ (the second turned meanwhile)
+    a11y_walk.py listen SECONDS
+        listens as a screen reader does to name changes for SECONDS; prints how many the program
+        sent, and the last name of each object that changed
 
 Reads E2E_APP_LOG (the program's standard error, run with HORALUX_TRACE=1, which reports each
 store as "horalux: stored SECTION/KEY=VALUE" or "horalux: stored autostart=0|1"), E2E_INI (the
@@ -350,6 +353,22 @@ def fresh_name(node):
     return node.name
 
 
+def listen(seconds):
+    heard, last = [0], {}
+
+    def on_name(event):
+        app = event.source.getApplication() if event.source is not None else None
+        if app is not None and app.name in ("Horalux", "horalux"):
+            heard[0] += 1
+            last[event.source.getRoleName()] = event.source.name
+
+    pyatspi.Registry.registerEventListener(on_name, "object:property-change:accessible-name")
+    from gi.repository import GLib
+    GLib.timeout_add(int(seconds * 1000), pyatspi.Registry.stop)
+    pyatspi.Registry.start()
+    print(f"{heard[0]} name changes in {seconds} s; last: {last}")
+
+
 def main(argv):
     if len(argv) < 2:
         fail(__doc__)
@@ -359,6 +378,8 @@ def main(argv):
         walk_properties()
     elif argv[1] == "dialog" and len(argv) in (3, 5):
         walk_dialog(argv[2], argv[3:5] if len(argv) == 5 else None)
+    elif argv[1] == "listen" and len(argv) == 3:
+        listen(float(argv[2]))
     elif argv[1] == "shot" and len(argv) > 4:
         shot(argv[2], argv[3], argv[4:])
     else:
