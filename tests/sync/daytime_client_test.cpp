@@ -40,7 +40,7 @@ std::string nistLine(const SystemTime& t, double advanceMs) {
 
 // A network update by Daytime against a server on 127.0.0.1, through the port setting.
 struct DaytimeRun {
-    explicit DaytimeRun(SystemClock& clock) : f(clock) { f.useSntp(false); }
+    explicit DaytimeRun(SystemClock& clock) : f(clock) {}
 
     int update(const TcpTestServer& server, int networkFailedBefore) {
         f.flags.networkFailed = networkFailedBefore;
