@@ -50,7 +50,7 @@ walk dialog "Custom Clock Color"
 TIME='[0-9]{2}:[0-9]{2}:[0-9]{2}'
 # "14:02:11 UTC day 342" as the digits show it: "342:14:02:11".
 as_digits() {
-    local time="${1%% *}" day
+    local time="${1%% *}"
     if [[ "$1" =~ \ day\ ([0-9]+)$ ]]; then
         printf '%03d:%s\n' "${BASH_REMATCH[1]}" "$time"
     else
