@@ -56,8 +56,9 @@ void CHoraluxPropertyPage7::OnInitDialog() {
         CheckDlgButton(kDaytime, true);
     }
     CheckDlgButton(kRandom, s.store.read(keys::UseRandomServer) == 1);
-    OnRandom();
-    OnProtocol();
+    // The choices are shown, not stored again: the page and the clock update read them with the
+    // same defaults.
+    EnableChosenFields();
     SetTimer(1, 1000);
     OnTimer(1);  // the status line shows at once, not a second after the page
 }
@@ -84,9 +85,13 @@ void CHoraluxPropertyPage7::OnTimer(int /*id*/) {
 }
 
 void CHoraluxPropertyPage7::OnProtocol() {
-    const int32_t sntp = IsDlgButtonChecked(kSntp) ? 1 : 0;
-    services().store.write(keys::UseSNTPOnPage, sntp);
-    EnableControl(kDaytimePort, sntp == 0);
+    services().store.write(keys::UseSNTPOnPage, IsDlgButtonChecked(kSntp) ? 1 : 0);
+    EnableChosenFields();
+}
+
+void CHoraluxPropertyPage7::EnableChosenFields() {
+    EnableControl(kDaytimePort, !IsDlgButtonChecked(kSntp));
+    EnableControl(kServer, !IsDlgButtonChecked(kRandom));
 }
 
 void CHoraluxPropertyPage7::OnDaytimePortChanged() {
@@ -102,9 +107,8 @@ void CHoraluxPropertyPage7::OnServerSelected() {
 }
 
 void CHoraluxPropertyPage7::OnRandom() {
-    const bool random = IsDlgButtonChecked(kRandom);
-    services().store.write(keys::UseRandomServer, random ? 1 : 0);
-    EnableControl(kServer, !random);
+    services().store.write(keys::UseRandomServer, IsDlgButtonChecked(kRandom) ? 1 : 0);
+    EnableChosenFields();
 }
 
 void CHoraluxPropertyPage7::OnAddDelete() {

@@ -16,10 +16,13 @@
 
 namespace horalux::test {
 
-// What one network clock update works with, around a clock of the test's choice.
+// What one network clock update works with, around a clock of the test's choice: Daytime until
+// the test picks SNTP.
 struct NetworkFixture {
     explicit NetworkFixture(SystemClock& clock)
-        : ctx{store, clock, capability, runtime, gps, flags} {}
+        : ctx{store, clock, capability, runtime, gps, flags} {
+        useSntp(false);
+    }
 
     void useSntp(bool on) { store.write(keys::UseSNTPForUpdate, on ? 1 : 0); }
 
