@@ -35,10 +35,10 @@ inline constexpr IntSetting Units{kSettings, "Units", 1};
 inline constexpr IntSetting FirstTimeConfig{kSettings, "FirstTimeConfig", 1};
 inline constexpr IntSetting GPSTimeDelay{kSettings, "GPSTimeDelay", 50};  // ms, -999..999
 inline constexpr IntSetting EnableBubbleTip{kSettings, "EnableBubbleTip", 1};
-// "UseSNTP" has two readers, the Network Time page and the network clock update, with one
-// default: SNTP when nothing is stored, so the page shows the protocol the update uses.
+// "UseSNTP" has two readers with different defaults: the Network Time page shows SNTP when
+// nothing is stored, while the network clock update then uses Daytime.
 inline constexpr IntSetting UseSNTPOnPage{kSettings, "UseSNTP", 1};
-inline constexpr IntSetting UseSNTPForUpdate{kSettings, "UseSNTP", 1};
+inline constexpr IntSetting UseSNTPForUpdate{kSettings, "UseSNTP", 0};
 
 // "Serial Port Commmunications"
 inline constexpr IntSetting Port{kSerial, "Port", 1};

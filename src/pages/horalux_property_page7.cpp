@@ -56,9 +56,11 @@ void CHoraluxPropertyPage7::OnInitDialog() {
         CheckDlgButton(kDaytime, true);
     }
     CheckDlgButton(kRandom, s.store.read(keys::UseRandomServer) == 1);
-    // The choices are shown, not stored again: the page and the clock update read them with the
-    // same defaults.
-    EnableChosenFields();
+    // Stored back as shown: the clock update reads "UseSNTP" with another default than the page
+    // (Daytime when nothing is stored), so from the first showing on the two agree. This is the
+    // page's own store, made once as it fills; its buttons' handlers do not run for it.
+    OnRandom();
+    OnProtocol();
     SetTimer(1, 1000);
     OnTimer(1);  // the status line shows at once, not a second after the page
 }

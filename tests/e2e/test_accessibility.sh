@@ -3,7 +3,8 @@
 # - the first-run dialog, every tab of the properties window, the server list manager and the
 #   clock's colour dialog walked by a11y_walk.py: every radio button and check box found there,
 #   flipped by its accessible action, stores once, under the right key, the value the settings
-#   file (or the autostart entry) then holds; a page filling itself stores none of those keys;
+#   file (or the autostart entry) then holds; a page filling itself stores none of those keys
+#   (but Network Time's store-back of the protocol and random choice it shows);
 #   the dialogs, opened and cancelled by their actions, store nothing;
 # - the desktop clock's and the Time page's seven-segment displays say the time their digits show,
 #   read at the same second as a picture of them (clock_pixels.py), with "UTC" and the day of the

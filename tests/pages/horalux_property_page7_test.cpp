@@ -76,10 +76,9 @@ TEST(NetworkTimePageTest, AFreshStoreShowsSntpTheSortedDefaultsAndTheChosenServe
     EXPECT_EQ(page.Control<QComboBox>(Page::kServer)->property("sorted"), true);
     EXPECT_EQ(Entries(page), kSortedDefaults);
     EXPECT_EQ(page.Control<QComboBox>(Page::kServer)->currentText().toStdString(), chosen);
-    // The choices are shown, not stored (the network update reads them with the same defaults);
-    // the port's text is stored back as it is set.
-    EXPECT_FALSE(f.store.contains(keys::kSettings, "UseSNTP"));
-    EXPECT_FALSE(f.store.contains(keys::kNetwork, "UseRandomServer"));
+    // Shown once, stored: the network update and the page agree on the protocol from now on.
+    EXPECT_EQ(f.store.read(keys::UseSNTPForUpdate), 1);
+    EXPECT_TRUE(f.store.contains(keys::kNetwork, "UseRandomServer"));
     EXPECT_EQ(f.store.read(keys::TimeServerPort), 13);
     EXPECT_EQ(page.TimerPeriod(1), 1000);
 

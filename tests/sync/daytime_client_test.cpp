@@ -68,13 +68,13 @@ TEST(DaytimeClientTest, SetsTheClockToTheSecondTheServerSent) {
     EXPECT_EQ(server.connections(), 1);
 }
 
-// "UseSNTP" is read at every update; when it is anything but 1, Daytime is used (absent, it
-// reads 1).
+// "UseSNTP" is read at every update; when it is absent, or anything but 1, Daytime is used.
 TEST(DaytimeClientTest, IsTheProtocolUnlessUseSntpIsOne) {
     FakeSystemClock clock(kDaytimePcTime);
     DaytimeRun run(clock);
     TcpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", TcpTestServer::sends(nistLine(kDaytimePcTime, 0.0))));
+    ASSERT_FALSE(run.f.store.contains(keys::UseSNTPForUpdate.section, keys::UseSNTPForUpdate.key));
     EXPECT_EQ(run.update(server, 0), 1);
     run.f.store.write(keys::UseSNTPForUpdate, 2);
     EXPECT_EQ(run.update(server, 0), 1);

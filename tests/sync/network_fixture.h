@@ -16,13 +16,10 @@
 
 namespace horalux::test {
 
-// What one network clock update works with, around a clock of the test's choice: Daytime until
-// the test picks SNTP.
+// What one network clock update works with, around a clock of the test's choice.
 struct NetworkFixture {
     explicit NetworkFixture(SystemClock& clock)
-        : ctx{store, clock, capability, runtime, gps, flags} {
-        useSntp(false);
-    }
+        : ctx{store, clock, capability, runtime, gps, flags} {}
 
     void useSntp(bool on) { store.write(keys::UseSNTPForUpdate, on ? 1 : 0); }
 

@@ -200,7 +200,6 @@ TEST_F(SyncWorkerTest, SyncBusyReturnsToZeroWhateverTheReceiverDoes) {
 TEST_F(SyncWorkerTest, SyncBusyReturnsToZeroWhenTheNetworkFails) {
     // The program's own network update against a port nobody listens on.
     f_.runtime.useNetworkTime = 1;
-    f_.store.write(keys::UseSNTPForUpdate, 0);  // Daytime
     f_.runtime.daytimePort = closedLoopbackPort();
     f_.runtime.setCurrentServer("127.0.0.1");
     {
