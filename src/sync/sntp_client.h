@@ -82,7 +82,7 @@ class SntpClient {
     static constexpr uint16_t kSntpPort = 123;
     static constexpr std::chrono::milliseconds kReplyTimeout{5000};
     static constexpr size_t kPacketSize = 48;
-    static constexpr size_t kReceiveSize = 1280;  // room for NTS extension fields
+    static constexpr size_t kReceiveSize = 2048;  // room for NTS extension fields
     static constexpr int kRequests = 4;
     static constexpr std::chrono::milliseconds kRequestSpacing{25};
     // Once a reply is in, a later one that takes longer than this (or four times the best round

@@ -7,9 +7,9 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <regex>
 
 #include "app/settings_keys.h"
+#include "diag_command.h"
 #include "network_fixture.h"
 #include "platform/system_clock.h"
 #include "support/chrony_server.h"
@@ -26,25 +26,6 @@ namespace {
 using std::chrono::steady_clock;
 using test::ChronyServer;
 using test::CommandResult;
-
-CommandResult ntsDiag(const std::string& arguments) {
-    const auto capsh = test::findProgram("capsh");
-    if (!capsh) {
-        return {};
-    }
-    return test::runCommand(
-        {*capsh, "--drop=cap_sys_time", "--", "-c",
-         "exec " + test::shellQuote(test::binary("horalux-diag")) + " " + arguments},
-        std::chrono::seconds(30));
-}
-
-std::optional<double> number(const std::string& json, const std::string& key) {
-    std::smatch match;
-    if (!std::regex_search(json, match, std::regex("\"" + key + "\": (-?[0-9.]+)"))) {
-        return std::nullopt;
-    }
-    return std::stod(match[1].str());
-}
 
 // A network update by NTS on a virtual clock, with what it keeps in sessions.
 struct NtsUpdate {
@@ -91,15 +72,17 @@ TEST_F(NtsChronyTest, MeasuresAServerAheadAndKeepsItsCookiesForTheNextUpdate) {
     const std::string ke = std::to_string(server.ntsPort());
 
     // horalux-diag: one key exchange, then the best of four authenticated requests.
-    const CommandResult r = ntsDiag("sntp 127.0.0.1 --nts --port " + ke);
+    const CommandResult r = test::runDiag("sntp 127.0.0.1 --nts --port " + ke);
     ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_NEAR(number(r.output, "offset").value_or(0), 2.5, 0.002) << r.output;
+    EXPECT_NEAR(test::jsonNumber(r.output, "offset").value_or(0), 2.5, 0.002) << r.output;
     EXPECT_NE(r.output.find("\"server\": \"127.0.0.1\""), std::string::npos) << r.output;
-    EXPECT_EQ(number(r.output, "port"), server.port()) << "the NTP port the key exchange named";
+    EXPECT_EQ(test::jsonNumber(r.output, "port"), server.port())
+        << "the NTP port the key exchange named";
     EXPECT_NE(r.output.find("\"aead\": \"AEAD_AES_SIV_CMAC_256\""), std::string::npos);
-    EXPECT_EQ(number(r.output, "cookies"), 8) << "every reply replaced the cookie it used";
-    EXPECT_EQ(number(r.output, "samples"), 4);
-    EXPECT_LT(number(r.output, "delay").value_or(1), 0.1);
+    EXPECT_EQ(test::jsonNumber(r.output, "cookies"), 8)
+        << "every reply replaced the cookie it used";
+    EXPECT_EQ(test::jsonNumber(r.output, "samples"), 4);
+    EXPECT_LT(test::jsonNumber(r.output, "delay").value_or(1), 0.1);
 
     // The program's update: the virtual clock, an hour off, is set to the server's time.
     NtsSessions sessions;
@@ -216,7 +199,7 @@ TEST_F(NtsChronyTest, RefusesWhatIsNotAuthenticInBoundedTimeAndSetsNothing) {
     // horalux-diag says the same in words.
     ::unsetenv("HORALUX_NTS_CA_FILE");
     const CommandResult r =
-        ntsDiag("sntp 127.0.0.1 --nts --port " + std::to_string(server.ntsPort()));
+        test::runDiag("sntp 127.0.0.1 --nts --port " + std::to_string(server.ntsPort()));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.output.find("not trusted"), std::string::npos) << r.output;
 }
