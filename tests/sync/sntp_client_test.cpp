@@ -101,7 +101,8 @@ struct Answer {
 
 // The exchange keeps the sample with the least round trip; a reply that fails a check ends its
 // request only, a kiss-o'-death ends the exchange, and once one reply is in, a lost one is waited
-// for only briefly. The clock stands still, so a longer processing time means a shorter delay.
+// for only briefly. The clock stands still, so a longer processing time means a shorter delay;
+// the differences are far larger than a busy machine's lateness in reading a reply.
 TEST(SntpClientTest, KeepsTheSampleWithTheLeastRoundTrip) {
     const struct Case {
         const char* name;
@@ -112,34 +113,34 @@ TEST(SntpClientTest, KeepsTheSampleWithTheLeastRoundTrip) {
         double maxSeconds;
     } cases[] = {
         {"second is best",
-         {{Answer::Good, 1.0, 0.010},
-          {Answer::Good, 2.0, 0.050},
-          {Answer::Good, 3.0, 0.030},
-          {Answer::Good, 4.0, 0.020}},
+         {{Answer::Good, 1.0, 0.1},
+          {Answer::Good, 2.0, 0.5},
+          {Answer::Good, 3.0, 0.3},
+          {Answer::Good, 4.0, 0.2}},
          4,
          4,
-         2.025,
+         2.25,
          2.0},
         {"last is best",
          {{Answer::Good, 1.0, 0.0},
           {Answer::Good, 2.0, 0.0},
           {Answer::Good, 3.0, 0.0},
-          {Answer::Good, 4.0, 0.1}},
+          {Answer::Good, 4.0, 0.2}},
          4,
          4,
-         4.05,
+         4.1,
          2.0},
         {"a stale reply is passed over",
-         {{Answer::Stale}, {Answer::Good, 2.0, 0.0}, {Answer::Stale}, {Answer::Good, 4.0, 0.02}},
+         {{Answer::Stale}, {Answer::Good, 2.0, 0.0}, {Answer::Stale}, {Answer::Good, 4.0, 0.2}},
          4,
          2,
-         4.01,
+         4.1,
          2.0},
         {"a lost reply ends the exchange with what came",
-         {{Answer::Good, 1.0, 0.0}, {Answer::Good, 2.0, 0.02}, {Answer::Silent}},
+         {{Answer::Good, 1.0, 0.0}, {Answer::Good, 2.0, 0.2}, {Answer::Silent}},
          3,
          2,
-         2.01,
+         2.1,
          2.0},
         {"a kiss-o'-death ends the exchange",
          {{Answer::Good, 1.0, 0.0}, {Answer::Kiss}},
@@ -193,7 +194,7 @@ TEST(SntpClientTest, KeepsTheSampleWithTheLeastRoundTrip) {
         EXPECT_EQ(server.requests(), c.requests);
         if (c.samples > 0) {
             EXPECT_EQ(r.samples, c.samples);
-            EXPECT_NEAR(r.offset, c.offset, 0.003);
+            EXPECT_NEAR(r.offset, c.offset, kTolerance);
             EXPECT_EQ(client.lastResult().delay, r.delay);
         }
     }
