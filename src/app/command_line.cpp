@@ -26,6 +26,8 @@ std::string UsageText() {
            "                      system time plus the offset in milliseconds stored in\n"
            "                      this file, which setting the clock rewrites (for trying\n"
            "                      Horalux out without touching the PC clock)\n"
+           "  HORALUX_NTS_CA_FILE certificates (PEM) trusted for NTS servers besides the\n"
+           "                      system's own\n"
            "  HORALUX_TRACE=1     print the tray icon, menu and lock changes, the desktop\n"
            "                      clock's menu, drags and resizes, and each setting stored\n"
            "                      on standard error\n"

@@ -86,7 +86,7 @@ std::optional<int> CHoraluxApp::AskFirstRunChoice(int preset) {
 
 bool CHoraluxApp::CreateMainFrame() {
     worker_ = std::make_unique<SyncWorker>(
-        SyncContext{*store_, *clock_, *capability_, runtime_, gps_, flags_});
+        SyncContext{*store_, *clock_, *capability_, runtime_, gps_, flags_, &nts_});
     starter_ = std::make_unique<UpdateStarter>(
         runtime_, [this] { return TimeServerList(*store_).chooseServer(); },
         [this] { worker_->StartSync(); });

@@ -22,6 +22,7 @@
 #include "platform/system_clock.h"
 #include "platform/time_capability.h"
 #include "platform/timedated_source.h"
+#include "sync/nts_session.h"
 #include "sync/sync_flags.h"
 #include "sync/sync_worker.h"
 #include "ui/help_manual.h"
@@ -71,6 +72,7 @@ class CHoraluxApp final : public StartupHost {
     GpsState gps_;
     SkyView sky_;  // every constellation's satellites, beside the record
     SyncFlags flags_;
+    NtsSessions nts_;  // NTS keys and cookies, kept in memory for the program's life
     SingleInstance instance_;
     std::unique_ptr<QSettingsStore> store_;
     SerialPort serial_;

@@ -2,22 +2,45 @@
 
 #include "app/settings_keys.h"
 #include "sync/daytime_client.h"
+#include "sync/nts_session.h"
 #include "sync/sntp_client.h"
 
 namespace horalux {
 
-int NetworkUpdate(SyncContext& ctx, const std::string& server) {
-    if (ctx.store.read(keys::UseSNTPForUpdate) == 1) {
-        SntpClient client(ctx.clock, ctx.capability);
-        if (client.SntpUpdate(server) == 0) {
-            ctx.flags.networkFailed = 0;
-            return 1;
-        }
-        ctx.flags.networkFailed = 1;
-        return 0;
+NetworkUpdateReport RunNetworkUpdate(SyncContext& ctx, const std::string& server) {
+    NetworkUpdateReport report;
+    if (ctx.store.read(keys::UseSNTPForUpdate) != 1) {
+        ctx.flags.ntsFailure = 0;
+        DaytimeClient client(ctx.clock, ctx.flags);
+        report.result = client.Update(server, ctx.runtime.daytimePort);
+        return report;
     }
-    DaytimeClient client(ctx.clock, ctx.flags);
-    return client.Update(server, ctx.runtime.daytimePort);
+
+    SntpClient client(ctx.clock, ctx.capability);
+    int code = 1;
+    if (ctx.store.read(keys::UseNTS) == 1) {
+        NtsSessions once;  // nothing kept for the program: this update's alone
+        code = client.SntpUpdate(server, ctx.nts != nullptr ? *ctx.nts : once);
+    } else {
+        code = client.SntpUpdate(server);
+    }
+    report.ntsFailure = client.lastNtsFailure();
+    ctx.flags.ntsFailure = static_cast<int32_t>(report.ntsFailure);
+    if (client.lastResult().samples > 0) {
+        report.delayMs = client.lastResult().delay * 1000.0;
+    }
+    if (code == 0) {
+        ctx.flags.networkFailed = 0;
+        report.result = 1;
+        return report;
+    }
+    report.failure = code == 2 ? "the clock was not set" : client.lastFailure();
+    ctx.flags.networkFailed = 1;
+    return report;
+}
+
+int NetworkUpdate(SyncContext& ctx, const std::string& server) {
+    return RunNetworkUpdate(ctx, server).result;
 }
 
 }  // namespace horalux

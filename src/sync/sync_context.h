@@ -9,6 +9,8 @@
 
 namespace horalux {
 
+class NtsSessions;
+
 // What a clock update works with: the program's one instance of each, handed in by the
 // application (and by tests, with fakes).
 struct SyncContext {
@@ -18,6 +20,9 @@ struct SyncContext {
     RuntimeSettings& runtime;
     GpsState& gps;
     SyncFlags& flags;
+    // What NTS keeps between updates (keys and cookies); none: every NTS update makes a new key
+    // exchange.
+    NtsSessions* nts = nullptr;
 };
 
 }  // namespace horalux

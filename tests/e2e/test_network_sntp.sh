@@ -2,6 +2,8 @@
 # Network reference by SNTP against chronyd on loopback: with "TimeUpdateRate" 1 and the virtual
 # clock an hour off, the first periodic update brings it within 5 ms of the system clock and the
 # tray shows "referenced to network time" (138) again; a server that does not answer shows 141.
+# With "UseNTS" the update is authenticated by NTS against chronyd as NTS server 2.5 s ahead
+# (libfaketime): the virtual clock ends 2.5 s ahead, within 2 ms.
 source "$(dirname "$0")/harness.sh"
 e2e_init network-sntp
 e2e_start_x
@@ -15,6 +17,7 @@ network_settings() {
 FirstTimeConfig=0
 UseNetworkTime=1
 UseSNTP=1
+UseNTS=${2:-0}
 TimeUpdateRate=1
 DigitalClockEnabled=0
 
@@ -60,4 +63,18 @@ e2e_start_app
 e2e_wait 70 grep -q 'tray icon=141' "$E2E_APP_LOG" || e2e_fail "the tray never showed icon 141"
 grep -q 'tip="Horalux - Cannot connect to network\\ntime server"' "$E2E_APP_LOG" ||
     e2e_fail "wrong tip for a failed update"
+e2e_stop "$E2E_APP_PID"
+
+# --- NTS: the key exchange over TLS (the test's certificate trusted through the file), then
+# authenticated requests
+e2e_start_chrony nts +2.5
+network_settings "127.0.0.1:$E2E_NTS_PORT" 1
+export HORALUX_NTS_CA_FILE="$E2E_NTS_CERT"
+echo -3600000 >"$HORALUX_CLOCK_FILE"
+: >"$E2E_APP_LOG"
+e2e_start_app
+ahead() { [ "$(e2e_abs $(($(e2e_clock_offset) - 2500)))" -le 2 ]; }
+e2e_wait 70 ahead || e2e_fail "the virtual clock is $(e2e_clock_offset) ms off, not 2500"
+e2e_log "virtual clock offset after the NTS update: $(e2e_clock_offset) ms"
+e2e_wait 10 grep -q 'tray icon=138' "$E2E_APP_LOG" || e2e_fail "the tray never showed icon 138"
 e2e_log "PASS"

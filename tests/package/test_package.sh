@@ -37,7 +37,8 @@ contents)
     depends="$(field Depends)"
     echo "Depends: $depends"
     names="$(sed -e 's/ *([^)]*)//g' -e 's/, */\n/g' <<<"$depends")"
-    for needed in libcap2-bin libcap2 libqt6widgets6 libqt6dbus6 libqt6network6 libc6 libstdc++6; do
+    for needed in libcap2-bin libcap2 libgnutls30 libqt6widgets6 libqt6dbus6 libqt6network6 libc6 \
+        libstdc++6; do
         grep -Fqx "$needed" <<<"$names" || fail "Depends lacks $needed: $depends"
     done
     dpkg-deb -x "$deb" "$work/root"

@@ -1,6 +1,6 @@
 // horalux-diag: runs one piece of the program on its own and prints what it found.
 //   horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]
-//   horalux-diag sntp HOST [--port N]
+//   horalux-diag sntp HOST [--port N] [--nts]
 //   horalux-diag daytime HOST [--port N]
 // It never sets the clock.
 #include <cstdio>
@@ -15,7 +15,7 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]\n"
-                 "       horalux-diag sntp HOST [--port N]\n"
+                 "       horalux-diag sntp HOST [--port N] [--nts]\n"
                  "       horalux-diag daytime HOST [--port N]\n");
     return 2;
 }
