@@ -85,19 +85,21 @@ std::optional<int> CHoraluxApp::AskFirstRunChoice(int preset) {
 }
 
 bool CHoraluxApp::CreateMainFrame() {
+    feed_ = std::make_unique<ChronyFeed>(*store_, runtime_, gps_);
+    chrony_ = std::make_unique<ChronyWatch>(*feed_);
     worker_ = std::make_unique<SyncWorker>(
         SyncContext{*store_, *clock_, *capability_, runtime_, gps_, flags_, &nts_});
     starter_ = std::make_unique<UpdateStarter>(
         runtime_, [this] { return TimeServerList(*store_).chooseServer(); },
         [this] { worker_->StartSync(); });
     const auto addPages = [this](CHoraluxPropertySheet& sheet) {
-        AddPropertyPages(sheet,
-                         PageServices{*store_, runtime_, gps_, flags_, *clock_, *starter_, serial_,
-                                      messages_, urls_, &serialDevices_, &integration_, &sky_});
+        AddPropertyPages(sheet, PageServices{*store_, runtime_, gps_, flags_, *clock_, *starter_,
+                                             serial_, messages_, urls_, &serialDevices_,
+                                             &integration_, &sky_, chrony_.get()});
     };
     frame_ = std::make_unique<CMainFrame>(
         MainFrameServices{*store_, runtime_, gps_, flags_, *clock_, reader_, *starter_, messages_,
-                          help_, &serial_},
+                          help_, &serial_, feed_.get()},
         addPages);
     QObject::connect(&instance_, &SingleInstance::messageReceived, frame_.get(),
                      &CMainFrame::OnMessage);

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/chrony_watch.h"
 #include "app/desktop_integration.h"
 #include "app/main_frame.h"
 #include "app/single_instance.h"
@@ -78,6 +79,8 @@ class CHoraluxApp final : public StartupHost {
     SerialPort serial_;
     NmeaParser parser_;
     NmeaReader reader_;
+    std::unique_ptr<ChronyFeed> feed_;     // GPS time for chronyd
+    std::unique_ptr<ChronyWatch> chrony_;  // chronyd's state, for the System Configuration page
     std::unique_ptr<SyncWorker> worker_;
     std::unique_ptr<UpdateStarter> starter_;
     std::unique_ptr<CMainFrame> frame_;

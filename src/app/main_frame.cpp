@@ -10,6 +10,7 @@
 
 #include "clock/clock_window.h"
 #include "resources/horalux_resources.h"
+#include "sync/chrony_feed.h"
 #include "ui/help_manual.h"
 
 namespace horalux {
@@ -210,6 +211,7 @@ void CMainFrame::ShowHelpIndex() {
 
 void CMainFrame::OnHeartbeatTimer() {
     const Heartbeat::TickResult tick = heartbeat_.Tick();
+    FeedChronyd();
     FollowPort();
     const int32_t locked = services_.flags.timeLocked.load();
     if (trace_ && locked != tracedLock_) {
@@ -226,8 +228,21 @@ void CMainFrame::OnPortReadable() {
     // network, after this).
     if (services_.runtime.useNetworkTime.load() != 1) {
         services_.reader.Poll();
+        FeedChronyd();
     }
     FollowPort();
+}
+
+void CMainFrame::FeedChronyd() {
+    if (services_.feed == nullptr) {
+        return;
+    }
+    const std::optional<RefclockSample> sample = services_.feed->OnPortRead(systemUnixNanos());
+    if (sample && trace_) {
+        std::fprintf(stderr, "horalux: fed chronyd reference=%.3f receive=%.6f\n",
+                     static_cast<double>(sample->referenceNs) / 1e9,
+                     static_cast<double>(sample->receiveNs) / 1e9);
+    }
 }
 
 void CMainFrame::FollowPort() {

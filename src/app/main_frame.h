@@ -21,6 +21,7 @@ class QSocketNotifier;
 namespace horalux {
 
 class ClockWindow;
+class ChronyFeed;
 class HelpManual;
 class SettingsStore;
 
@@ -38,6 +39,8 @@ struct MainFrameServices {
     // The receiver's port: read as soon as bytes arrive, not only on the heartbeat (none: the
     // heartbeat alone reads whatever GpsState.portHandle names).
     SerialPort* port = nullptr;
+    // GPS time for chronyd, offered after every read of the port (none: nothing is fed).
+    ChronyFeed* feed = nullptr;
 };
 
 // The program's hidden main window. It owns the tray icon with its menu, the desktop clock and
@@ -46,9 +49,10 @@ struct MainFrameServices {
 //   clock's date tip on each new second;
 // - the receiver's port, watched in GPS mode: whatever arrives is read at once (NmeaReader::Poll),
 //   so that a new GPS second reaches the clock setter within a millisecond rather than on the next
-//   tick; the lock and the rest stay on timer 1. After every read the watch follows the port,
-//   which a hang-up closes and a reopen brings back, and so it does whenever the port is opened
-//   or closed;
+//   tick; the lock and the rest stay on timer 1. Right after each read, GPS time goes to chronyd
+//   when the feed is on (ChronyFeed), stamped with the moment of the read. After every read the
+//   watch follows the port, which a hang-up closes and a reopen brings back, and so it does
+//   whenever the port is opened or closed;
 // - timer 3, every 200 ms: the tray icon and tip follow the reference and the worker's flags;
 // - timer 4, every 1000 ms: kept for its period, not acted on.
 // Where the desktop offers no tray (GNOME without an extension), the user is told so once, after
@@ -131,6 +135,8 @@ class CMainFrame : public QWidget, public ClockWindowHost {
     void SetTrayState(const TrayState& state);
     // Brings the watch on the receiver's port in step with the port; after every read of it.
     void FollowPort();
+    // Hands chronyd the time sentence that a read has just brought, if any.
+    void FeedChronyd();
 
     MainFrameServices services_;
 

@@ -14,6 +14,7 @@ class UrlOpener;
 class SerialDeviceList;
 class DesktopIntegration;
 class SkyView;
+class ChronyWatch;
 
 // What the property pages work with: the program's one instance of each.
 struct PageServices {
@@ -37,6 +38,8 @@ struct PageServices {
     // status displays show the record's satellites alone). Cleared with the record when the
     // reference becomes the network.
     SkyView* sky = nullptr;
+    // chronyd's state while GPS time is fed to it (none: the page says nothing of chronyd).
+    ChronyWatch* chrony = nullptr;
 };
 
 }  // namespace horalux

@@ -16,6 +16,12 @@ int64_t systemUnixMillis() {
     return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
+int64_t systemUnixNanos() {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
 SystemTime RealSystemClock::utcNow() const {
     return utcFromUnixMillis(systemUnixMillis());
 }

@@ -65,6 +65,8 @@ class VirtualSystemClock final : public SystemClock {
 
 // Milliseconds since 1970 by the real system clock.
 int64_t systemUnixMillis();
+// Nanoseconds since 1970 by the real system clock, whatever clock the program keeps.
+int64_t systemUnixNanos();
 
 // The clock the program uses: the virtual clock when HORALUX_CLOCK_FILE is set, else the real one.
 std::unique_ptr<SystemClock> makeSystemClock();

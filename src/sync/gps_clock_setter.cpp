@@ -87,6 +87,9 @@ std::optional<SystemTime> ComposeGpsTime(const SystemTime& pcUtc, const GpsTimeS
 
 GpsClockResult SetClockFromGps(SyncContext& ctx, std::stop_token stop,
                                std::chrono::milliseconds turnOverTimeout) {
+    if (ctx.runtime.feedChrony.load() == 1) {
+        return GpsClockResult::LeftToChronyd;  // chronyd slews the clock: no step under its feet
+    }
     const int32_t delay = ctx.store.read(keys::GPSTimeDelay);
     if (delay < kMinGpsTimeDelay || delay > kMaxGpsTimeDelay) {
         return GpsClockResult::DelayOutOfRange;

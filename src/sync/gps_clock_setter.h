@@ -21,6 +21,7 @@ enum class GpsClockResult {
     Stopped,           // the owner asked the update to stop while it waited
     InvalidTime,       // the receiver's time or date is not a calendar time
     Refused,           // the clock refused the setting (e.g. no permission)
+    LeftToChronyd,     // "FeedChrony" is 1: chronyd sets the clock from the GPS time fed to it
 };
 
 // The fix-up delay's legal range in milliseconds.
@@ -40,7 +41,8 @@ std::optional<SystemTime> ComposeGpsTime(const SystemTime& pcUtc, const GpsTimeS
                                          int delayMs);
 
 // One GPS clock update, run on the worker's thread while the user-interface thread goes on
-// decoding sentences: reads "GPSTimeDelay", skips local hours 23 and 1 and an unlocked receiver,
+// decoding sentences: leaves the clock to chronyd while GPS time is fed to it, reads
+// "GPSTimeDelay", skips local hours 23 and 1 and an unlocked receiver,
 // waits for the GPS second to turn over twice (giving up when it stands still for
 // turnOverTimeout, or at once when stop is requested) and sets the clock to the second just begun
 // plus the delay. The second turn-over counts only when the new time follows one or two seconds
