@@ -172,7 +172,7 @@ std::string ChronyStateLine(const ChronycResult& result, const ChronyFeed::Statu
         line += " (source " + source->name + "): no sample yet.";
     } else {
         line += " (source " + source->name + "): " + stateWords(source->state) + ", offset " +
-                milliseconds(source->measuredOffset) + ".";
+                milliseconds(source->adjustedOffset) + ".";
     }
     if (!feed.locked) {
         line += " GPS time is not locked: Horalux offers none now.";

@@ -42,7 +42,8 @@ struct ChronycResult {
 // The line the System Configuration page shows in place of the other time services while GPS
 // time is fed to chronyd: chronyd's state as `chronyc -c sources` (the result) and the feed's
 // segment tell it. Reading: chronyd has the segment attached, with the reference clock's state
-// and offset where a source of mode '#' named "GPS" or "SHM<unit>" (or the only one) is listed.
+// and its adjusted offset where a source of mode '#' named "GPS" or "SHM<unit>" (or the only one)
+// is listed.
 std::string ChronyStateLine(const ChronycResult& result, const ChronyFeed::Status& feed);
 
 }  // namespace horalux

@@ -51,6 +51,7 @@ bool ChronyFeed::Follow() {
         return false;
     }
     segment_ = std::move(segment);
+    error_.clear();
     writer_.emplace(static_cast<ShmTime*>(segment_->data()));
     return true;
 }
