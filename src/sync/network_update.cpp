@@ -8,7 +8,7 @@ namespace horalux {
 
 int NetworkUpdate(SyncContext& ctx, const std::string& server) {
     if (ctx.store.read(keys::UseSNTPForUpdate) == 1) {
-        SntpClient client(ctx.clock, ctx.capability);
+        SntpClient client(ctx.clock, ctx.setter);
         if (client.SntpUpdate(server) == 0) {
             ctx.flags.networkFailed = 0;
             return 1;
@@ -16,7 +16,7 @@ int NetworkUpdate(SyncContext& ctx, const std::string& server) {
         ctx.flags.networkFailed = 1;
         return 0;
     }
-    DaytimeClient client(ctx.clock, ctx.flags);
+    DaytimeClient client(ctx.clock, ctx.flags, ctx.setter);
     return client.Update(server, ctx.runtime.daytimePort);
 }
 

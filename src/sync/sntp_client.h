@@ -8,9 +8,8 @@
 
 #include "platform/net_socket.h"
 #include "platform/system_clock.h"
-#include "platform/time_capability.h"
+#include "sync/clock_setter.h"
 #include "sync/ntp_timestamp.h"
-#include "sync/time_privilege.h"
 
 namespace horalux {
 
@@ -46,7 +45,8 @@ class SntpClient {
     static constexpr size_t kPacketSize = 48;
     static constexpr size_t kReceiveSize = 68;  // the packet and room for an authenticator
 
-    SntpClient(SystemClock& clock, TimeCapability& capability);
+    // Reads the PC's time from `clock` and sets it through `setter`.
+    SntpClient(SystemClock& clock, ClockSetter& setter);
 
     // The whole update with the given server (a name may carry ":PORT"): 0 when the clock was
     // set, 1 when the query failed, 2 when the reply was good but the clock was not set.
@@ -75,7 +75,7 @@ class SntpClient {
     NtpTimestamp now() const;
 
     SystemClock& clock_;
-    ScopedTimePrivilege privilege_;
+    ClockSetter& setter_;
     std::string lastFailure_;
 };
 

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "network_fixture.h"
+#include "platform/fake_clock_helper.h"
 #include "platform/fake_system_clock.h"
 #include "platform/net_socket.h"
 #include "support/elapsed.h"
@@ -56,7 +57,8 @@ TEST(SntpClientTest, SendsAVersion3ClientRequestWithThePcTime) {
         seen = request;
         return std::vector<UdpReply>{{sntp::replyAhead(request, 0.0)}};
     }));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult result;
     ASSERT_EQ(client.Query(local(server), result, 123), 1) << client.lastFailure();
 
@@ -75,7 +77,8 @@ TEST(SntpClientTest, ComputesTheOffsetFromTheFourTimestamps) {
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", answering(10.0)));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     ASSERT_EQ(client.Query(local(server), r, 123), 1) << client.lastFailure();
     EXPECT_NEAR(ntpDifference(r.t2, r.t1), 10.0, 1e-6);
@@ -116,12 +119,36 @@ TEST(SntpClientTest, AGoodReplyTenSecondsAheadSetsTheClockTenSecondsAhead) {
     EXPECT_FALSE(f.capability.raised);
 }
 
+// Through the clock helper the offset the exchange measured is the step, to the microsecond, and a
+// refusal is a clock that could not be set: 2.
+TEST(SntpClientTest, ThroughTheHelperTheMeasuredOffsetIsTheStep) {
+    FakeSystemClock clock(kSntpPcTime);
+    FakeTimeCapability capability;
+    FakeClockHelper helper;
+    ClockSetter setter(clock, capability, ClockPath::Helper, &helper);
+    UdpTestServer server;
+    ASSERT_TRUE(server.start("127.0.0.1", answering(2.5)));
+    SntpClient client(clock, setter);
+    EXPECT_EQ(client.SntpUpdate(local(server)), 0);
+    helper.setAnswer({ClockHelperAnswer::Status::Error, clock_helper::kNotAuthorized, "no"});
+    EXPECT_EQ(client.SntpUpdate(local(server)), 2);
+    const auto steps = helper.steps();
+    ASSERT_EQ(steps.size(), 2u);
+    for (const auto step : steps) {
+        EXPECT_NEAR(static_cast<double>(step.count()), 2.5e6, kTolerance * 1e6);
+    }
+    EXPECT_TRUE(steps[0].count() % 1000 != 0 || steps[1].count() % 1000 != 0)
+        << "the step is not rounded to the clock's whole milliseconds";
+    EXPECT_EQ(clock.settingCount(), 0u);
+}
+
 TEST(SntpClientTest, AGoodReplyWithoutThePermissionGivesTwoAndLeavesTheClock) {
     FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability(TimeCapability::Result::Failed);
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", answering(10.0)));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     EXPECT_EQ(client.SntpUpdate(local(server)), 2);
     EXPECT_EQ(clock.settingCount(), 0u);
 
@@ -189,7 +216,8 @@ TEST(SntpClientTest, RefusesRepliesThatAreNotAnAnswerFromASynchronisedServer) {
 TEST(SntpClientTest, AcceptsLongerRepliesAndAnyLeapWarning) {
     FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability;
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     UdpTestServer server;
     // An authenticator after the packet, and a leap second announced (leap indicator 1).
@@ -206,7 +234,8 @@ TEST(SntpClientTest, AServerThatNeverAnswersEndsTheUpdateAfterFiveSeconds) {
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", [](const auto&) { return std::vector<UdpReply>{}; }));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     const auto start = steady_clock::now();
     EXPECT_EQ(client.SntpUpdate(local(server)), 1);
     const double took = seconds(steady_clock::now() - start);
@@ -230,7 +259,8 @@ TEST(SntpClientTest, IgnoresRepliesFromAnyoneButTheServerAsked) {
             {sntp::replyAhead(request, 10.0), UdpReply::From::Server, milliseconds(300)},
         };
     }));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     ASSERT_EQ(client.Query(local(server), r, 123), 1) << client.lastFailure();
     EXPECT_NEAR(r.offset, 10.0, kTolerance);
@@ -251,7 +281,8 @@ TEST(SntpClientTest, NamesThatDoNotResolveFailWithoutWaiting) {
     FakeSystemClock clock(kSntpPcTime);
     test::NetworkFixture f(clock);
     f.useSntp(true);
-    SntpClient client(clock, f.capability);
+    ClockSetter setter(clock, f.capability);
+    SntpClient client(clock, setter);
     for (const char* name : {"nonexistent.invalid", "", "host:", "host:99999", "[::1", "Error"}) {
         SCOPED_TRACE(name);
         const auto start = steady_clock::now();
@@ -270,7 +301,8 @@ TEST(SntpClientTest, ANameWithoutAPortAsksPort123) {
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", answering(1.0)));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     // The port argument is used when the name has none...
     EXPECT_EQ(client.Query("127.0.0.1", r, server.port()), 1) << client.lastFailure();
@@ -290,7 +322,8 @@ TEST(SntpClientTest, ReachesAServerOnIPv6Loopback) {
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("::1", answering(2.5)));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     ASSERT_EQ(client.Query("[::1]:" + std::to_string(server.port()), r, 123), 1)
         << client.lastFailure();
@@ -318,7 +351,8 @@ TEST(SntpClientTest, TriesTheNextAddressWhenNothingListensOnOne) {
     const auto good = resolveHost("127.0.0.1", server.port(), SocketKind::Datagram);
     addresses.insert(addresses.end(), good.begin(), good.end());
 
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     const auto start = steady_clock::now();
     ASSERT_EQ(client.Query(addresses, r), 1) << client.lastFailure();

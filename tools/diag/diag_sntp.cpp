@@ -38,7 +38,8 @@ int runSntp(const std::vector<std::string>& args) {
     }
     const auto clock = makeSystemClock();
     NoTimeCapability noCapability;
-    SntpClient client(*clock, noCapability);
+    ClockSetter never(*clock, noCapability);
+    SntpClient client(*clock, never);
     SntpResult r;
     if (client.Query(target->host, r, target->port) == 0) {
         std::fprintf(stderr, "horalux-diag sntp: %s\n", client.lastFailure().c_str());
