@@ -47,11 +47,14 @@ in_root apt-get -q update >/dev/null
 # shellcheck disable=SC2086
 in_root env DEBIAN_FRONTEND=noninteractive apt-get -q -y --no-install-recommends install $depends systemd >/dev/null
 
+# Every capability set on a file of the root (read with this machine's getcap: the root has none).
+root_caps() { getcap -r "$root/usr" "$root/etc" "$root/opt" 2>/dev/null | sed "s|^$root||" || true; }
+
 snapshot() {
     # Files, links and folders with their modes and owners, and every capability set on a file.
     (cd "$root" && find . -xdev \( -path ./var/lib/dpkg -o -path ./var/log -o -path ./var/cache \
         -o -path ./tmp -o -path ./proc -o -path ./dev \) -prune -o -printf '%M %u %g %p\n' | sort)
-    in_root getcap -r /usr /etc /opt 2>/dev/null | sort
+    root_caps | sort
     cut -d: -f1 "$root/etc/passwd" "$root/etc/group" | sort
 }
 snapshot >"$root.before"
@@ -59,7 +62,7 @@ snapshot >"$root.before"
 cp "$deb" "$root/tmp/horalux.deb"
 log "dpkg -i $(basename "$deb")"
 in_root dpkg -i /tmp/horalux.deb
-caps="$(in_root getcap -r /usr /etc /opt 2>/dev/null || true)"
+caps="$(root_caps)"
 [ -z "$caps" ] || { echo "fresh_root: FAIL: files with capabilities: $caps" >&2; exit 1; }
 log "no file carries a capability"
 verify="$(in_root systemd-analyze verify /usr/lib/systemd/system/horalux-clockd.service 2>&1)" ||
