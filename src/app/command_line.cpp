@@ -26,12 +26,16 @@ std::string UsageText() {
            "                      system time plus the offset in milliseconds stored in\n"
            "                      this file, which setting the clock rewrites (for trying\n"
            "                      Horalux out without touching the PC clock)\n"
-           "  HORALUX_TRACE=1     print the tray icon, menu and lock changes and the desktop\n"
-           "                      clock's menu, drags and resizes on standard error\n"
+           "  HORALUX_USE_CLOCK_HELPER=1\n"
+           "                      set even the virtual clock through the clock helper\n"
+           "                      (for tests of the whole path)\n"
+           "  HORALUX_TRACE=1     print the tray icon, menu and lock changes, the desktop\n"
+           "                      clock's menu, drags and resizes, and the clock helper's\n"
+           "                      answers on standard error\n"
            "  BROWSER             the web browser that shows the help when xdg-open cannot\n"
            "\n"
-           "Setting the PC clock needs the CAP_SYS_TIME privilege, granted once with\n"
-           "  sudo setcap cap_sys_time+ep $(command -v horalux)\n";
+           "Horalux holds no privilege: its clock helper, horalux-clockd, sets the PC\n"
+           "clock for it, as polkit allows (the person at the desk without a password).\n";
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {

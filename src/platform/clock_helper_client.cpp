@@ -49,7 +49,7 @@ std::string Why(const char* what, int r) {
     return std::string(what) + ": " + std::strerror(-r);
 }
 
-// Calls a method of the bus itself with `types` and one string argument; false with the error in
+// Calls a method of the bus itself, with one string argument or none; false with the error in
 // `answer` when it fails.
 bool AskBus(sd_bus* bus, const char* method, const char* argument, sd_bus_message** reply,
             ClockHelperAnswer& answer) {
