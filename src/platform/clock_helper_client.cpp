@@ -20,6 +20,8 @@ struct SlotUnref {
     void operator()(sd_bus_slot* slot) const { sd_bus_slot_unref(slot); }
 };
 
+using Bus = std::unique_ptr<sd_bus, BusUnref>;
+
 struct Pending {
     bool done = false;
     ClockHelperAnswer answer;
@@ -70,15 +72,25 @@ bool AskBus(sd_bus* bus, const char* method, const char* argument, sd_bus_messag
     return true;
 }
 
+// The system bus (DBUS_SYSTEM_BUS_ADDRESS when set), or none with `failure` saying why.
+Bus OpenSystemBus(ClockHelperAnswer& failure) {
+    sd_bus* raw = nullptr;
+    const int r = sd_bus_open_system(&raw);
+    if (r < 0) {
+        failure =
+            Failure(ClockHelperAnswer::Status::NoBus, Why("cannot connect to the system bus", r));
+    }
+    return Bus(raw);
+}
+
 }  // namespace
 
 ClockHelperAnswer BusClockHelper::look() {
     using Status = ClockHelperAnswer::Status;
-    sd_bus* raw = nullptr;
-    int r = sd_bus_open_system(&raw);
-    std::unique_ptr<sd_bus, BusUnref> bus(raw);
-    if (r < 0) {
-        return Failure(Status::NoBus, Why("cannot connect to the system bus", r));
+    ClockHelperAnswer failure;
+    const Bus bus = OpenSystemBus(failure);
+    if (!bus) {
+        return failure;
     }
     sd_bus_set_method_call_timeout(
         bus.get(), std::chrono::duration_cast<std::chrono::microseconds>(kLookTimeout).count());
@@ -118,16 +130,15 @@ ClockHelperAnswer BusClockHelper::look() {
 ClockHelperAnswer BusClockHelper::step(std::chrono::microseconds offset,
                                        const std::stop_token& stop) {
     using Status = ClockHelperAnswer::Status;
-    sd_bus* raw = nullptr;
-    int r = sd_bus_open_system(&raw);
-    std::unique_ptr<sd_bus, BusUnref> bus(raw);
-    if (r < 0) {
-        return Failure(Status::NoBus, Why("cannot connect to the system bus", r));
+    ClockHelperAnswer failure;
+    const Bus bus = OpenSystemBus(failure);
+    if (!bus) {
+        return failure;
     }
     sd_bus_message* rawMessage = nullptr;
-    r = sd_bus_message_new_method_call(bus.get(), &rawMessage, clock_helper::kBusName,
-                                       clock_helper::kObjectPath, clock_helper::kInterface,
-                                       clock_helper::kStepMethod);
+    int r = sd_bus_message_new_method_call(bus.get(), &rawMessage, clock_helper::kBusName,
+                                           clock_helper::kObjectPath, clock_helper::kInterface,
+                                           clock_helper::kStepMethod);
     std::unique_ptr<sd_bus_message, MessageUnref> call(rawMessage);
     if (r >= 0) {
         r = sd_bus_message_append(call.get(), "x", static_cast<int64_t>(offset.count()));

@@ -7,6 +7,9 @@
 #   e2e_start_x / e2e_start_tray   Xvfb (DISPLAY exported) and a tray host on it
 #   e2e_settings < INI             the settings file the program starts with
 #   e2e_ini_get SECTION KEY        a value the program stored (empty when absent)
+#   e2e_sntp_settings SERVER [MINUTES]
+#                                  the settings of a program kept by SNTP from SERVER, every
+#                                  MINUTES (default 1), the desktop clock off
 #   e2e_start_pty                  a pty pair: the program reads $E2E_GPS, a feeder writes $E2E_FEED
 #   e2e_start_replay ARGS...       nmea-replay (e.g. --synthetic "$E2E_FEED")
 #   e2e_start_chrony [FAKETIME]    an NTP server on 127.0.0.1:$E2E_CHRONY_PORT (serving the
@@ -205,6 +208,24 @@ e2e_use_zone_for_gps_updates() {
         fi
     done
     e2e_fail "no time zone keeps the next $within s clear of hours 23 and 1"
+}
+
+e2e_sntp_settings() {
+    local server="$1" rate="${2:-1}"
+    e2e_settings <<INI
+[Settings]
+FirstTimeConfig=0
+UseNetworkTime=1
+UseSNTP=1
+TimeUpdateRate=$rate
+DigitalClockEnabled=0
+
+[Network%20Daytime%20Protocol]
+NumberOfTimeServers=1
+NetServer-00=$server
+TimeServer=$server
+UseRandomServer=0
+INI
 }
 
 e2e_ini_get() {

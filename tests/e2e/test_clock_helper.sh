@@ -39,20 +39,7 @@ e2e_wait 10 grep -q 'refused a step of +0.001000 s for uid 65534' "$E2E_WORK/bus
 # --- allowed: the first update steps the virtual clock by what was measured
 e2e_start_chrony +2.5
 bus_allow example.quorvane.horalux.set-clock
-e2e_settings <<INI
-[Settings]
-FirstTimeConfig=0
-UseNetworkTime=1
-UseSNTP=1
-TimeUpdateRate=60
-DigitalClockEnabled=0
-
-[Network%20Daytime%20Protocol]
-NumberOfTimeServers=1
-NetServer-00=127.0.0.1:$E2E_CHRONY_PORT
-TimeServer=127.0.0.1:$E2E_CHRONY_PORT
-UseRandomServer=0
-INI
+e2e_sntp_settings "127.0.0.1:$E2E_CHRONY_PORT" 60
 e2e_start_app
 e2e_wait_log 10 'tray created' || e2e_fail "the program did not start"
 # The first update comes on the first tick, or at the first minute change when the program
