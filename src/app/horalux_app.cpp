@@ -95,7 +95,8 @@ CHoraluxApp::CHoraluxApp()
 CHoraluxApp::~CHoraluxApp() {
     frame_.reset();  // timers stop, the tray icon goes
     starter_.reset();
-    worker_.reset();  // waits for a running update to end (every wait in it is bounded)
+    setter_.cancel();  // an update waiting for the clock helper's answer ends at once
+    worker_.reset();   // waits for a running update to end (every wait in it is bounded)
     gps_.portHandle = nullptr;
     serial_.Close();
 }

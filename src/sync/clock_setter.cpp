@@ -53,7 +53,8 @@ ClockSetter::ClockSetter(SystemClock& clock, TimeCapability& capability, ClockPa
     : clock_(clock), capability_(capability), path_(path), helper_(helper) {}
 
 ClockSetOutcome ClockSetter::apply(const ClockCorrection& correction, const std::stop_token& stop) {
-    ClockSetOutcome outcome = applyByPath(correction, stop);
+    ClockSetOutcome outcome =
+        applyByPath(correction, stop.stop_possible() ? stop : cancel_.get_token());
     std::lock_guard lock(mutex_);
     last_ = outcome;
     return outcome;

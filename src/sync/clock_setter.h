@@ -72,8 +72,11 @@ class ClockSetter {
     ClockSetter(SystemClock& clock, TimeCapability& capability, ClockPath path,
                 ClockHelper* helper);
 
-    // Waits (bounded) for the helper on its path; `stop` ends that wait.
+    // Waits (bounded) for the helper on its path; `stop`, or cancel() when no `stop` is given,
+    // ends that wait.
     ClockSetOutcome apply(const ClockCorrection& correction, const std::stop_token& stop = {});
+    // Ends every wait for the helper, now and later: the program is ending.
+    void cancel() { cancel_.request_stop(); }
 
     ClockPath path() const { return path_; }
 
@@ -88,6 +91,7 @@ class ClockSetter {
     TimeCapability& capability_;
     ClockPath path_;
     ClockHelper* helper_;
+    std::stop_source cancel_;
     mutable std::mutex mutex_;
     std::optional<ClockSetOutcome> last_;
 };

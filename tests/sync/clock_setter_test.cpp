@@ -119,6 +119,27 @@ TEST(ClockSetterTest, EachPathSetsTheClockItsOwnWayAndRemembersTheLastOutcome) {
 
         ClockSetter noHelper(clock, capability, ClockPath::Helper, nullptr);
         EXPECT_EQ(noHelper.apply(correction).result, ClockSetResult::NoHelper);
+
+        // The helper is handed a token that cancel() stops, unless the caller gave its own.
+        std::stop_token seen;
+        struct Watching final : ClockHelper {
+            std::stop_token* seen;
+            ClockHelperAnswer step(std::chrono::microseconds,
+                                   const std::stop_token& stop) override {
+                *seen = stop;
+                return {};
+            }
+        } watching;
+        watching.seen = &seen;
+        ClockSetter ending(clock, capability, ClockPath::Helper, &watching);
+        ending.apply(correction);
+        EXPECT_FALSE(seen.stop_requested());
+        ending.cancel();
+        ending.apply(correction);
+        EXPECT_TRUE(seen.stop_requested());
+        std::stop_source own;
+        ending.apply(correction, own.get_token());
+        EXPECT_FALSE(seen.stop_requested());
     }
 }
 
