@@ -3,6 +3,8 @@
 # helper started by the bus, polkit as python-dbusmock's template), the program and the helper
 # both on the virtual clock, the program told to use the helper all the same
 # (HORALUX_USE_CLOCK_HELPER=1), and the network reference a chronyd 2.5 s ahead (libfaketime):
+# - the helper started directly serves, refuses what polkit refuses, and ends when idle; a second
+#   one does not start while the name is owned;
 # - the bus policy: nobody but root may own the helper's name; anyone may call it;
 # - allowed: the first update steps the virtual clock by what the program measured, +2.5 s
 #   within 25 ms, and the helper logs the step with the program's uid and pid;
@@ -23,6 +25,23 @@ e2e_track "$BUS_PID"
 bus_start_polkit || e2e_fail "the polkit mock did not start: $(cat "$E2E_WORK/polkit.log")"
 e2e_track "$BUS_POLKIT_PID"
 helper_log() { cat "$E2E_WORK/bus.log"; }  # the helper logs on the bus's stderr
+
+# --- the helper started directly: it serves, answers a refusal, and ends when idle
+"${BUS_NOCAP[@]}" "$E2E_BIN/horalux-clockd" --log-stderr --idle-exit 1 >"$E2E_WORK/direct.log" 2>&1 &
+direct=$!
+e2e_track "$direct"
+owned_by_helper() { busctl --system status example.quorvane.Horalux.Clock1; }
+e2e_wait 10 owned_by_helper || e2e_fail "the helper started directly took no name: $(cat "$E2E_WORK/direct.log")"
+refusal="$(bus_call_step 1000 || true)"
+grep -q 'polkit does not allow' <<<"$refusal" || e2e_fail "the helper did not refuse: $refusal"
+"${BUS_NOCAP[@]}" "$E2E_BIN/horalux-clockd" --log-stderr >"$E2E_WORK/second.log" 2>&1 &&
+    e2e_fail "a second helper started while one owns the name"
+grep -q 'cannot offer the clock service' "$E2E_WORK/second.log" ||
+    e2e_fail "a second helper did not say why it ended: $(cat "$E2E_WORK/second.log")"
+e2e_wait 5 bash -c "! kill -0 $direct" || e2e_fail "the helper did not end 1 s after its last request"
+wait "$direct" || e2e_fail "the idle helper ended with status $?"
+grep -q 'refused a step of +0.001000 s for uid 0' "$E2E_WORK/direct.log" ||
+    e2e_fail "the helper logged no refusal: $(cat "$E2E_WORK/direct.log")"
 
 # --- the bus policy, as packaged
 as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
