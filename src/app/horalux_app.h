@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include "app/chrony_watch.h"
 #include "app/desktop_integration.h"
@@ -15,6 +16,7 @@
 #include "gps/serial_port.h"
 #include "gps/sky_view.h"
 #include "platform/autostart_entry.h"
+#include "platform/clock_helper.h"
 #include "platform/desktop_url_opener.h"
 #include "platform/process_table_source.h"
 #include "platform/qsettings_store.h"
@@ -23,6 +25,7 @@
 #include "platform/system_clock.h"
 #include "platform/time_capability.h"
 #include "platform/timedated_source.h"
+#include "sync/clock_setter.h"
 #include "sync/nts_session.h"
 #include "sync/sync_flags.h"
 #include "sync/sync_worker.h"
@@ -60,7 +63,10 @@ class CHoraluxApp final : public StartupHost {
 
   private:
     std::unique_ptr<SystemClock> clock_;
+    ClockPath clockPath_;
     std::unique_ptr<TimeCapability> capability_;
+    std::unique_ptr<ClockHelper> helper_;
+    ClockSetter setter_;
     QtMessageService messages_;
     DesktopUrlOpener urls_;
     QtSerialDeviceList serialDevices_;
@@ -84,6 +90,7 @@ class CHoraluxApp final : public StartupHost {
     std::unique_ptr<SyncWorker> worker_;
     std::unique_ptr<UpdateStarter> starter_;
     std::unique_ptr<CMainFrame> frame_;
+    std::jthread helperLook_;  // the look for the clock helper at start, joined first
 };
 
 }  // namespace horalux

@@ -40,7 +40,7 @@ void CHoraluxPropertyPage8::BuildTemplate() {
             auto* line = Control<QLabel>(id);
             line->setWordWrap(true);
             line->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            // The command in the line can be copied.
+            // The names and commands in the lines can be copied.
             line->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
             line->hide();
         }
@@ -79,6 +79,8 @@ void CHoraluxPropertyPage8::OnInitDialog() {
                     otherServicesLine_ = line;
                     ShowLines();
                 });
+        connect(desktop, &DesktopIntegration::clockPrivilegeLineChanged, this,
+                [this] { ShowLines(); });
         desktop->lookForOtherTimeServices();
         if (ChronyWatch* chrony = services().chrony) {
             connect(chrony, &ChronyWatch::lineChanged, this, [this] { ShowLines(); });

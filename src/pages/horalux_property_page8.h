@@ -12,7 +12,7 @@ namespace horalux {
 // Under the reference, "Feed GPS time to chronyd" ("FeedChrony") hands GPS time to chronyd
 // through its shared-memory refclock, and chronyd then sets the clock instead of the program.
 // Under the bubble tips the page offers to start the program at log-in, and says, when it is so,
-// that the program cannot set this PC's clock (with the command that grants it) and that another
+// that the program cannot set this PC's clock (and what to do about it) and that another
 // service keeps the clock too. While GPS time is fed to chronyd, the first line says that the
 // program leaves the clock to chronyd and the second gives chronyd's state instead, looked at
 // when the page is shown, when the box is checked and every kChronyLookMs while it is shown.

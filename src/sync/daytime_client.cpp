@@ -119,7 +119,8 @@ std::optional<DaytimeReply> ParseDaytimeReply(std::string_view text) {
     return reply;
 }
 
-DaytimeClient::DaytimeClient(SystemClock& clock, SyncFlags& flags) : clock_(clock), flags_(flags) {}
+DaytimeClient::DaytimeClient(SystemClock& clock, SyncFlags& flags, ClockSetter& setter)
+    : clock_(clock), flags_(flags), setter_(setter) {}
 
 int DaytimeClient::Update(const std::string& server, int port) {
     const DaytimeExchange exchange = Exchange(server, port);
@@ -180,7 +181,8 @@ DaytimeExchange DaytimeClient::Exchange(const std::string& server, int port) {
 int DaytimeClient::SetClock(const DaytimeReply& reply) {
     std::this_thread::sleep_for(
         std::chrono::milliseconds(static_cast<int64_t>(std::trunc(reply.advanceMs))));
-    SystemTime utc = clock_.utcNow();  // keeps the day of week as read
+    const SystemTime reading = clock_.utcNow();
+    SystemTime utc = reading;  // keeps the day of week as read
     utc.year = static_cast<uint16_t>(reply.year);
     utc.month = static_cast<uint16_t>(reply.month);
     utc.day = static_cast<uint16_t>(reply.day);
@@ -188,7 +190,7 @@ int DaytimeClient::SetClock(const DaytimeReply& reply) {
     utc.minute = static_cast<uint16_t>(reply.minute);
     utc.second = static_cast<uint16_t>(reply.second);
     utc.milliseconds = 0;
-    return clock_.setUtc(utc) ? 1 : 0;
+    return setter_.apply(CorrectionFrom(reading, utc)).set() ? 1 : 0;
 }
 
 }  // namespace horalux

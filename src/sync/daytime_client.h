@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/system_clock.h"
+#include "sync/clock_setter.h"
 #include "sync/sync_flags.h"
 
 namespace horalux {
@@ -53,7 +54,8 @@ class DaytimeClient {
     static constexpr size_t kMaxReplySize = 51;
     static constexpr double kMaxAdvanceMs = 1000.0;
 
-    DaytimeClient(SystemClock& clock, SyncFlags& flags);
+    // Reads the PC's time from `clock` and sets it through `setter`.
+    DaytimeClient(SystemClock& clock, SyncFlags& flags, ClockSetter& setter);
 
     // One whole update with the server on port (unless the name carries ":PORT"): 1 when the
     // clock was set, else 0. networkFailed becomes 1 when the server could not be reached and 0
@@ -70,6 +72,7 @@ class DaytimeClient {
   private:
     SystemClock& clock_;
     SyncFlags& flags_;
+    ClockSetter& setter_;
 };
 
 }  // namespace horalux

@@ -11,12 +11,12 @@ NetworkUpdateReport RunNetworkUpdate(SyncContext& ctx, const std::string& server
     NetworkUpdateReport report;
     if (ctx.store.read(keys::UseSNTPForUpdate) != 1) {
         ctx.flags.ntsFailure = 0;
-        DaytimeClient client(ctx.clock, ctx.flags);
+        DaytimeClient client(ctx.clock, ctx.flags, ctx.setter);
         report.result = client.Update(server, ctx.runtime.daytimePort);
         return report;
     }
 
-    SntpClient client(ctx.clock, ctx.capability);
+    SntpClient client(ctx.clock, ctx.setter);
     int code = 1;
     if (ctx.store.read(keys::UseNTS) == 1) {
         NtsSessions once;  // nothing kept for the program: this update's alone

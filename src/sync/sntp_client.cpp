@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <thread>
 
@@ -94,8 +95,7 @@ const char* describe(SntpReplyCheck check) {
     return "?";
 }
 
-SntpClient::SntpClient(SystemClock& clock, TimeCapability& capability)
-    : clock_(clock), privilege_(capability) {}
+SntpClient::SntpClient(SystemClock& clock, ClockSetter& setter) : clock_(clock), setter_(setter) {}
 
 NtpTimestamp SntpClient::now() const {
     return toNtpTimestamp(clock_.utcNow()) + kHalfMillisecond;
@@ -119,12 +119,10 @@ int SntpClient::SntpUpdate(const std::string& server, NtsSessions& nts) {
 
 int SntpClient::setClock(const SntpResult& result) {
     const NtpTimestamp target = addNtpOffset(now(), result.offset);
-    bool set = false;
-    if (privilege_.Acquire() != 0) {
-        set = clock_.setUtc(fromNtpTimestamp(target));
-    }
-    privilege_.Release();
-    return set ? 0 : 2;
+    // The measured offset is the step itself: the helper's path needs no second reading.
+    const ClockCorrection correction{fromNtpTimestamp(target),
+                                     std::chrono::microseconds{std::llround(result.offset * 1e6)}};
+    return setter_.apply(correction).set() ? 0 : 2;
 }
 
 int SntpClient::Query(const std::string& server, SntpResult& result, uint16_t port) {

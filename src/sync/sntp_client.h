@@ -9,10 +9,9 @@
 
 #include "platform/net_socket.h"
 #include "platform/system_clock.h"
-#include "platform/time_capability.h"
+#include "sync/clock_setter.h"
 #include "sync/ntp_timestamp.h"
 #include "sync/nts_failure.h"
-#include "sync/time_privilege.h"
 
 namespace horalux {
 
@@ -89,7 +88,8 @@ class SntpClient {
     // trip) is not waited for: the server may limit its rate or the request was lost.
     static constexpr std::chrono::milliseconds kLateReply{250};
 
-    SntpClient(SystemClock& clock, TimeCapability& capability);
+    // Reads the PC's time from `clock` and sets it through `setter`.
+    SntpClient(SystemClock& clock, ClockSetter& setter);
 
     // The whole update with the given server (a name may carry ":PORT"): 0 when the clock was
     // set, 1 when the query failed, 2 when the reply was good but the clock was not set.
@@ -138,7 +138,7 @@ class SntpClient {
     NtpTimestamp now() const;
 
     SystemClock& clock_;
-    ScopedTimePrivilege privilege_;
+    ClockSetter& setter_;
     std::string lastFailure_;
     SntpReplyCheck lastRefusal_ = SntpReplyCheck::Usable;  // the last reply refused, if any
     NtsFailure lastNtsFailure_ = NtsFailure::None;

@@ -5,6 +5,7 @@
 #include "platform/settings_store.h"
 #include "platform/system_clock.h"
 #include "platform/time_capability.h"
+#include "sync/clock_setter.h"
 #include "sync/sync_flags.h"
 
 namespace horalux {
@@ -17,6 +18,7 @@ struct SyncContext {
     SettingsStore& store;
     SystemClock& clock;
     TimeCapability& capability;
+    ClockSetter& setter;  // every clock setting goes through it
     RuntimeSettings& runtime;
     GpsState& gps;
     SyncFlags& flags;

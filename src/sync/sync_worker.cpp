@@ -10,8 +10,10 @@
 
 namespace horalux {
 
-SyncWorker::SyncWorker(SyncContext ctx, NetworkUpdateFunction networkUpdate)
-    : ctx_(ctx), networkUpdate_(networkUpdate ? std::move(networkUpdate) : NetworkUpdate) {}
+SyncWorker::SyncWorker(SyncContext ctx, NetworkUpdateFunction networkUpdate, ReportFunction report)
+    : ctx_(ctx),
+      networkUpdate_(networkUpdate ? std::move(networkUpdate) : NetworkUpdate),
+      report_(std::move(report)) {}
 
 SyncWorker::~SyncWorker() {
     std::list<Job> jobs;
@@ -58,16 +60,23 @@ void SyncWorker::run(const std::stop_token& stop, const std::string& server) {
         return;  // another update is running
     }
     EnableTimePrivilege(ctx_.capability);
+    ctx_.setter.forget();
+    SyncReport report;
+    report.network = ctx_.runtime.useNetworkTime.load() == 1;
     try {
-        if (ctx_.runtime.useNetworkTime.load() == 1) {
-            networkUpdate_(ctx_, server);
+        if (report.network) {
+            report.networkResult = networkUpdate_(ctx_, server);
         } else {
-            SetClockFromGps(ctx_, stop);
+            report.gps = SetClockFromGps(ctx_, stop);
         }
     } catch (const std::exception&) {
-        // An update that fails leaves the clock as it was, silently, like any other failure.
+        // An update that fails leaves the clock as it was, like any other failure.
     }
+    report.clock = ctx_.setter.lastOutcome();
     ctx_.flags.syncBusy = 0;
+    if (report_) {
+        report_(report);
+    }
 }
 
 void SyncWorker::finish(Job& job) {

@@ -5,13 +5,24 @@
 #include <functional>
 #include <list>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <thread>
 
+#include "sync/gps_clock_setter.h"
 #include "sync/sync_context.h"
 
 namespace horalux {
+
+// How one clock update ended, for the worker's owner.
+struct SyncReport {
+    bool network = false;                      // the reference was the network
+    GpsClockResult gps = GpsClockResult::Set;  // GPS: how the update ended
+    int networkResult = 0;                     // network: the network update's 1 (done) or 0
+    std::optional<ClockSetOutcome> clock;      // the clock setting, when one was tried: why it was
+                                               // or was not set
+};
 
 // Runs clock updates, each on a short-lived thread of its own, so the user interface keeps going
 // while an update waits for the GPS second or a time server. At most one update runs at a time:
@@ -24,8 +35,11 @@ class SyncWorker {
   public:
     // One network clock update with the given server; NetworkUpdate unless a test replaces it.
     using NetworkUpdateFunction = std::function<int(SyncContext&, const std::string& server)>;
+    // Called on the update's thread as it ends (not for a dropped request).
+    using ReportFunction = std::function<void(const SyncReport&)>;
 
-    explicit SyncWorker(SyncContext ctx, NetworkUpdateFunction networkUpdate = {});
+    explicit SyncWorker(SyncContext ctx, NetworkUpdateFunction networkUpdate = {},
+                        ReportFunction report = {});
     ~SyncWorker();
     SyncWorker(const SyncWorker&) = delete;
     SyncWorker& operator=(const SyncWorker&) = delete;
@@ -51,6 +65,7 @@ class SyncWorker {
 
     SyncContext ctx_;
     NetworkUpdateFunction networkUpdate_;
+    ReportFunction report_;
 
     mutable std::mutex mutex_;
     std::condition_variable idle_;

@@ -37,7 +37,8 @@ TEST(HeartbeatWorkerTest, PeriodicUpdatesRunOnTheWorkerWithTheServerChosenForThe
     std::mutex mutex;
     std::vector<std::string> servers;
     int busyDuringUpdate = 0;
-    SyncWorker worker(SyncContext{store, clock, capability, runtime, gps, flags},
+    ClockSetter setter(clock, capability);
+    SyncWorker worker(SyncContext{store, clock, capability, setter, runtime, gps, flags},
                       [&](SyncContext& ctx, const std::string& server) {
                           std::lock_guard lock(mutex);
                           servers.push_back(server);

@@ -82,11 +82,12 @@ int bestOfFour(int exchanges) {
     const std::string name = "127.0.0.1:" + std::to_string(server.port());
     const auto clock = makeSystemClock();
     FakeTimeCapability capability;
+    ClockSetter setter(*clock, capability);
     std::vector<double> errors[2];
     const int requests[2] = {1, SntpClient::kRequests};
     for (int i = 0; i < exchanges; ++i) {
         for (int k = 0; k < 2; ++k) {
-            SntpClient client(*clock, capability);
+            SntpClient client(*clock, setter);
             client.setRequestsPerExchange(requests[k]);
             SntpResult r;
             if (client.Query(name, r, 123) != 1) {
@@ -124,6 +125,7 @@ int ntsUpdateTime(int updates) {
     store.write(keys::UseSNTPForUpdate, 1);
     store.write(keys::UseNTS, 1);
     FakeTimeCapability capability;
+    ClockSetter setter(clock, capability);
     RuntimeSettings runtime;
     GpsState gps;
     SyncFlags flags;
@@ -132,7 +134,8 @@ int ntsUpdateTime(int updates) {
     for (int i = 0; i < updates; ++i) {
         for (int warm = 0; warm < 2; ++warm) {
             NtsSessions fresh;
-            SyncContext ctx{store, clock, capability, runtime, gps, flags, warm ? &kept : &fresh};
+            SyncContext ctx{store,   clock, capability, setter,
+                            runtime, gps,   flags,      warm ? &kept : &fresh};
             if (warm && kept.keyExchanges() == 0) {
                 NetworkUpdate(ctx, name);  // the one key exchange the kept cookies come from
             }

@@ -7,9 +7,13 @@
 #   e2e_start_x / e2e_start_tray   Xvfb (DISPLAY exported) and a tray host on it
 #   e2e_settings < INI             the settings file the program starts with
 #   e2e_ini_get SECTION KEY        a value the program stored (empty when absent)
+#   e2e_sntp_settings SERVER [MINUTES] [NTS]
+#                                  the settings of a program kept by SNTP from SERVER, every
+#                                  MINUTES (default 1), with NTS when NTS is 1, the desktop
+#                                  clock off
 #   e2e_start_pty                  a pty pair: the program reads $E2E_GPS, a feeder writes $E2E_FEED
 #   e2e_start_replay ARGS...       nmea-replay (e.g. --synthetic "$E2E_FEED")
-#   e2e_start_chrony [nts [FAKETIME]]
+#   e2e_start_chrony [nts] [FAKETIME]
 #                                  an NTP server on 127.0.0.1:$E2E_CHRONY_PORT; with nts also an
 #                                  NTS key-exchange server on $E2E_NTS_PORT whose certificate
 #                                  (made here) is $E2E_NTS_CERT; FAKETIME moves its clock
@@ -210,6 +214,25 @@ e2e_use_zone_for_gps_updates() {
     e2e_fail "no time zone keeps the next $within s clear of hours 23 and 1"
 }
 
+e2e_sntp_settings() {
+    local server="$1" rate="${2:-1}" nts="${3:-0}"
+    e2e_settings <<INI
+[Settings]
+FirstTimeConfig=0
+UseNetworkTime=1
+UseSNTP=1
+UseNTS=$nts
+TimeUpdateRate=$rate
+DigitalClockEnabled=0
+
+[Network%20Daytime%20Protocol]
+NumberOfTimeServers=1
+NetServer-00=$server
+TimeServer=$server
+UseRandomServer=0
+INI
+}
+
 e2e_ini_get() {
     local section="${1// /%20}" key="${2// /%20}"
     [ -f "$E2E_INI" ] || return 0
@@ -263,7 +286,10 @@ port $E2E_CHRONY_PORT
 cmdport 0
 pidfile $dir/chronyd.pid
 EOF
+    local nts=""
     if [ "${1:-}" = nts ]; then
+        nts=nts
+        shift
         E2E_NTS_PORT=$((E2E_CHRONY_PORT + 1))
         E2E_NTS_CERT="$dir/cert.pem"
         openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 3 \
@@ -276,20 +302,22 @@ EOF
         # It reads the key after start-up, which its own user could not in this private folder.
         user=(-u root)
     fi
-    if [ -n "${2:-}" ]; then
-        preload=(env "LD_PRELOAD=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n 1)"
-            "FAKETIME=$2")
+    if [ -n "${1:-}" ]; then
+        local library
+        library="$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)"
+        [ -n "$library" ] || e2e_fail "libfaketime not found (Debian package faketime)"
+        preload=(env LD_PRELOAD="$library" FAKETIME="$1")
     fi
     "${E2E_NOCAP[@]}" "${preload[@]}" chronyd -n -x "${user[@]}" -f "$dir/chrony.conf" -L 0 \
         -l "$E2E_WORK/chrony.log" &
     E2E_CHRONY_PID=$!
     e2e_track "$E2E_CHRONY_PID"
     e2e_wait 20 e2e_chrony_answers || e2e_fail "chronyd does not answer on port $E2E_CHRONY_PORT"
-    if [ "${1:-}" = nts ]; then
+    if [ -n "$nts" ]; then
         e2e_wait 20 bash -c "exec 3<>/dev/tcp/127.0.0.1/$E2E_NTS_PORT" 2>/dev/null ||
             e2e_fail "chronyd's key exchange does not listen on port $E2E_NTS_PORT"
     fi
-    e2e_log "chronyd serving on 127.0.0.1:$E2E_CHRONY_PORT ${1:-} ${2:-}"
+    e2e_log "chronyd serving on 127.0.0.1:$E2E_CHRONY_PORT $nts ${1:-}"
 }
 
 e2e_start_app() {

@@ -10,27 +10,8 @@ e2e_start_x
 e2e_start_tray
 e2e_start_chrony
 
-network_settings() {
-    local server="$1"
-    e2e_settings <<INI
-[Settings]
-FirstTimeConfig=0
-UseNetworkTime=1
-UseSNTP=1
-UseNTS=${2:-0}
-TimeUpdateRate=1
-DigitalClockEnabled=0
-
-[Network%20Daytime%20Protocol]
-NumberOfTimeServers=1
-NetServer-00=$server
-TimeServer=$server
-UseRandomServer=0
-INI
-}
-
 # --- a server that answers
-network_settings "127.0.0.1:$E2E_CHRONY_PORT"
+e2e_sntp_settings "127.0.0.1:$E2E_CHRONY_PORT"
 echo 3600000 >"$HORALUX_CLOCK_FILE"
 e2e_start_app
 e2e_wait_log 10 'tray created' || e2e_fail "the program did not start"
@@ -57,7 +38,7 @@ e2e_wait 10 bash -c "! kill -0 $E2E_APP_PID" || e2e_fail "the program did not ex
 
 # --- a server that does not answer (the port is closed again once chronyd stops)
 e2e_stop "$E2E_CHRONY_PID"
-network_settings "127.0.0.1:$E2E_CHRONY_PORT"
+e2e_sntp_settings "127.0.0.1:$E2E_CHRONY_PORT"
 : >"$E2E_APP_LOG"
 e2e_start_app
 e2e_wait 70 grep -q 'tray icon=141' "$E2E_APP_LOG" || e2e_fail "the tray never showed icon 141"
@@ -68,7 +49,7 @@ e2e_stop "$E2E_APP_PID"
 # --- NTS: the key exchange over TLS (the test's certificate trusted through the file), then
 # authenticated requests
 e2e_start_chrony nts +2.5
-network_settings "127.0.0.1:$E2E_NTS_PORT" 1
+e2e_sntp_settings "127.0.0.1:$E2E_NTS_PORT" 1 1
 export HORALUX_NTS_CA_FILE="$E2E_NTS_CERT"
 echo -3600000 >"$HORALUX_CLOCK_FILE"
 : >"$E2E_APP_LOG"

@@ -19,12 +19,13 @@ namespace horalux::test {
 // What one network clock update works with, around a clock of the test's choice.
 struct NetworkFixture {
     explicit NetworkFixture(SystemClock& clock)
-        : ctx{store, clock, capability, runtime, gps, flags} {}
+        : setter(clock, capability), ctx{store, clock, capability, setter, runtime, gps, flags} {}
 
     void useSntp(bool on) { store.write(keys::UseSNTPForUpdate, on ? 1 : 0); }
 
     MemorySettingsStore store;
     FakeTimeCapability capability;
+    ClockSetter setter;
     RuntimeSettings runtime;
     GpsState gps;
     SyncFlags flags;

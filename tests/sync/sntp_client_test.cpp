@@ -7,6 +7,7 @@
 #include <set>
 
 #include "network_fixture.h"
+#include "platform/fake_clock_helper.h"
 #include "platform/fake_system_clock.h"
 #include "platform/net_socket.h"
 #include "support/elapsed.h"
@@ -68,7 +69,8 @@ TEST(SntpClientTest, SendsVersion3RequestsWithRandomTransmitTimes) {
         seen.push_back(request);
         return std::vector<UdpReply>{{replyAhead(request, 0.0)}};
     }));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult result;
     ASSERT_EQ(client.Query(local(server), result, 123), 1) << client.lastFailure();
 
@@ -185,7 +187,8 @@ TEST(SntpClientTest, KeepsTheSampleWithTheLeastRoundTrip) {
             }
             return std::vector<UdpReply>{{packet}};
         }));
-        SntpClient client(clock, capability);
+        ClockSetter setter(clock, capability);
+        SntpClient client(clock, setter);
         SntpResult r;
         const auto start = steady_clock::now();
         EXPECT_EQ(client.Query(local(server), r, 123), c.samples > 0 ? 1 : 0)
@@ -205,7 +208,8 @@ TEST(SntpClientTest, ComputesTheOffsetFromTheFourTimestamps) {
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", answering(10.0)));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     ASSERT_EQ(client.Query(local(server), r, 123), 1) << client.lastFailure();
     EXPECT_NEAR(ntpDifference(r.t2, r.t1), 10.0, 1e-6);
@@ -246,12 +250,36 @@ TEST(SntpClientTest, AGoodReplyTenSecondsAheadSetsTheClockTenSecondsAhead) {
     EXPECT_FALSE(f.capability.raised);
 }
 
+// Through the clock helper the offset the exchange measured is the step, to the microsecond, and a
+// refusal is a clock that could not be set: 2.
+TEST(SntpClientTest, ThroughTheHelperTheMeasuredOffsetIsTheStep) {
+    FakeSystemClock clock(kSntpPcTime);
+    FakeTimeCapability capability;
+    FakeClockHelper helper;
+    ClockSetter setter(clock, capability, ClockPath::Helper, &helper);
+    UdpTestServer server;
+    ASSERT_TRUE(server.start("127.0.0.1", answering(2.5)));
+    SntpClient client(clock, setter);
+    EXPECT_EQ(client.SntpUpdate(local(server)), 0);
+    helper.setAnswer({ClockHelperAnswer::Status::Error, clock_helper::kNotAuthorized, "no"});
+    EXPECT_EQ(client.SntpUpdate(local(server)), 2);
+    const auto steps = helper.steps();
+    ASSERT_EQ(steps.size(), 2u);
+    for (const auto step : steps) {
+        EXPECT_NEAR(static_cast<double>(step.count()), 2.5e6, kTolerance * 1e6);
+    }
+    EXPECT_TRUE(steps[0].count() % 1000 != 0 || steps[1].count() % 1000 != 0)
+        << "the step is not rounded to the clock's whole milliseconds";
+    EXPECT_EQ(clock.settingCount(), 0u);
+}
+
 TEST(SntpClientTest, AGoodReplyWithoutThePermissionGivesTwoAndLeavesTheClock) {
     FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability(TimeCapability::Result::Failed);
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", answering(10.0)));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     EXPECT_EQ(client.SntpUpdate(local(server)), 2);
     EXPECT_EQ(clock.settingCount(), 0u);
 
@@ -321,7 +349,8 @@ TEST(SntpClientTest, RefusesRepliesThatAreNotAnAnswerFromASynchronisedServer) {
 TEST(SntpClientTest, AcceptsLongerRepliesAndAnyLeapWarning) {
     FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability;
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     UdpTestServer server;
     // An authenticator after the packet, and a leap second announced (leap indicator 1).
@@ -338,7 +367,8 @@ TEST(SntpClientTest, AServerThatNeverAnswersEndsTheUpdateAfterFiveSeconds) {
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", [](const auto&) { return std::vector<UdpReply>{}; }));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     const auto start = steady_clock::now();
     EXPECT_EQ(client.SntpUpdate(local(server)), 1);
     const double took = seconds(steady_clock::now() - start);
@@ -362,7 +392,8 @@ TEST(SntpClientTest, IgnoresRepliesFromAnyoneButTheServerAsked) {
             {replyAhead(request, 10.0), UdpReply::From::Server, milliseconds(300)},
         };
     }));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     ASSERT_EQ(client.Query(local(server), r, 123), 1) << client.lastFailure();
     EXPECT_NEAR(r.offset, 10.0, kTolerance);
@@ -383,7 +414,8 @@ TEST(SntpClientTest, NamesThatDoNotResolveFailWithoutWaiting) {
     FakeSystemClock clock(kSntpPcTime);
     test::NetworkFixture f(clock);
     f.useSntp(true);
-    SntpClient client(clock, f.capability);
+    ClockSetter setter(clock, f.capability);
+    SntpClient client(clock, setter);
     for (const char* name : {"nonexistent.invalid", "", "host:", "host:99999", "[::1", "Error"}) {
         SCOPED_TRACE(name);
         const auto start = steady_clock::now();
@@ -402,7 +434,8 @@ TEST(SntpClientTest, ANameWithoutAPortAsksPort123) {
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", answering(1.0)));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     // The port argument is used when the name has none...
     EXPECT_EQ(client.Query("127.0.0.1", r, server.port()), 1) << client.lastFailure();
@@ -422,7 +455,8 @@ TEST(SntpClientTest, ReachesAServerOnIPv6Loopback) {
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("::1", answering(2.5)));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     ASSERT_EQ(client.Query("[::1]:" + std::to_string(server.port()), r, 123), 1)
         << client.lastFailure();
@@ -450,7 +484,8 @@ TEST(SntpClientTest, TriesTheNextAddressWhenNothingListensOnOne) {
     const auto good = resolveHost("127.0.0.1", server.port(), SocketKind::Datagram);
     addresses.insert(addresses.end(), good.begin(), good.end());
 
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     const auto start = steady_clock::now();
     ASSERT_EQ(client.Query(addresses, r), 1) << client.lastFailure();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/settings_keys.h"
+#include "platform/fake_clock_helper.h"
 #include "sentence_feeder.h"
 #include "sync/sync_worker.h"
 #include "sync_fixture.h"
@@ -124,7 +125,9 @@ TEST_F(SyncWorkerTest, ASecondRequestWhileOneRunsIsDroppedAndTheClockSetOnce) {
     ASSERT_TRUE(worker.waitIdle(15s));
     EXPECT_EQ(f_.flags.syncBusy.load(), 0);
     EXPECT_EQ(f_.clock.settingCount(), 1u);
-    EXPECT_EQ(f_.capability.raises.load(), 1);  // the dropped request did not touch the privilege
+    // Raised at the update's start and again around the setting; the dropped request did not
+    // touch the privilege.
+    EXPECT_EQ(f_.capability.raises.load(), 2);
 }
 
 TEST_F(SyncWorkerTest, EveryUpdateEnablesThePrivilegeBeforeItRuns) {
@@ -229,6 +232,55 @@ TEST_F(SyncWorkerTest, DestroyingTheWorkerStopsAWaitingUpdate) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);  // well before the 3 s give-up
     EXPECT_EQ(f_.flags.syncBusy.load(), 0);
     EXPECT_EQ(f_.clock.settingCount(), 0u);
+}
+
+// Through the clock helper: a GPS update asks for the step it measured (the GPS second plus the
+// fix-up delay, less the PC's reading) and the worker hands on why the clock was not set; an
+// update that sets nothing reports no clock setting at all.
+TEST_F(SyncWorkerTest, TheWorkerHandsOnWhyTheClockWasOrWasNotSet) {
+    FakeClockHelper helper;
+    helper.setAnswer({ClockHelperAnswer::Status::Error, clock_helper::kNotAuthorized, "no"});
+    ClockSetter setter(f_.clock, f_.capability, ClockPath::Helper, &helper);
+    std::mutex mutex;
+    std::vector<SyncReport> reports;
+    int networkCalls = 0;
+    SyncWorker worker(
+        SyncContext{f_.store, f_.clock, f_.capability, setter, f_.runtime, f_.gps, f_.flags},
+        [&networkCalls](SyncContext& ctx, const std::string&) {
+            if (++networkCalls == 1) {
+                return ctx.setter.apply({ctx.clock.utcNow(), 250ms}).set() ? 1 : 0;
+            }
+            return 0;  // the server did not answer: nothing was set
+        },
+        [&](const SyncReport& report) {
+            std::lock_guard lock(mutex);
+            reports.push_back(report);
+        });
+
+    worker.StartSync();
+    feeder_.start({{250ms, "GPGGA", ggaData(12, 0, 1)}, {250ms, "GPGGA", ggaData(12, 0, 2)}});
+    ASSERT_TRUE(worker.waitIdle(15s));
+    f_.runtime.useNetworkTime = 1;
+    helper.setAnswer({ClockHelperAnswer::Status::Stepped, "", ""});
+    for (int i = 0; i < 2; ++i) {
+        worker.StartSync();
+        ASSERT_TRUE(worker.waitIdle(10s));
+    }
+
+    EXPECT_EQ(helper.steps(), (std::vector<std::chrono::microseconds>{2050ms, 250ms}));
+    EXPECT_EQ(f_.clock.settingCount(), 0u) << "the program itself never sets the clock";
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(reports.size(), 3u);
+    EXPECT_FALSE(reports[0].network);
+    EXPECT_EQ(reports[0].gps, GpsClockResult::Refused);
+    ASSERT_TRUE(reports[0].clock);
+    EXPECT_EQ(*reports[0].clock, (ClockSetOutcome{ClockSetResult::NotAuthorized, "no"}));
+    EXPECT_TRUE(reports[1].network);
+    EXPECT_EQ(reports[1].networkResult, 1);
+    ASSERT_TRUE(reports[1].clock);
+    EXPECT_TRUE(reports[1].clock->set());
+    EXPECT_EQ(reports[2].networkResult, 0);
+    EXPECT_FALSE(reports[2].clock) << "an outcome of an earlier update is not carried over";
 }
 
 }  // namespace

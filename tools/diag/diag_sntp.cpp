@@ -47,7 +47,8 @@ int runSntp(const std::vector<std::string>& arguments) {
     }
     const auto clock = makeSystemClock();
     NoTimeCapability noCapability;
-    SntpClient client(*clock, noCapability);
+    ClockSetter never(*clock, noCapability);
+    SntpClient client(*clock, never);
     SntpResult r;
     NtsSessions sessions;
     const int answered = nts ? client.QueryNts(target->host, r, target->port, sessions)
