@@ -6,18 +6,29 @@
 
 namespace horalux {
 
-int NetworkUpdate(SyncContext& ctx, const std::string& server) {
+UpdateOutcome RunNetworkUpdate(SyncContext& ctx, const std::string& server) {
+    UpdateOutcome outcome;
+    outcome.source = server;
     if (ctx.store.read(keys::UseSNTPForUpdate) == 1) {
+        outcome.reference = UpdateReference::Sntp;
         SntpClient client(ctx.clock, ctx.capability);
-        if (client.SntpUpdate(server) == 0) {
-            ctx.flags.networkFailed = 0;
-            return 1;
+        const int result = client.SntpUpdate(server);
+        ctx.flags.networkFailed = result == 0 ? 0 : 1;
+        outcome.result = client.lastResult();
+        if (result != 1) {
+            outcome.delayMs = RoundTripDelayMs(client.lastMeasurement());
         }
-        ctx.flags.networkFailed = 1;
-        return 0;
+        return outcome;
     }
+    outcome.reference = UpdateReference::Daytime;
     DaytimeClient client(ctx.clock, ctx.flags);
-    return client.Update(server, ctx.runtime.daytimePort);
+    client.Update(server, ctx.runtime.daytimePort);
+    outcome.result = client.lastResult();
+    return outcome;
+}
+
+int NetworkUpdate(SyncContext& ctx, const std::string& server) {
+    return RunNetworkUpdate(ctx, server).result == UpdateResult::Set ? 1 : 0;
 }
 
 }  // namespace horalux

@@ -82,15 +82,23 @@ NtpTimestamp SntpClient::now() const {
     return toNtpTimestamp(clock_.utcNow()) + kHalfMillisecond;
 }
 
+double RoundTripDelayMs(const SntpResult& result) {
+    return (ntpDifference(result.t4, result.t1) - ntpDifference(result.t3, result.t2)) * 1000.0;
+}
+
 int SntpClient::SntpUpdate(const std::string& server) {
     SntpResult result;
     if (Query(server, result, kSntpPort) == 0) {
         return 1;
     }
+    lastMeasurement_ = result;
     const NtpTimestamp target = addNtpOffset(now(), result.offset);
     bool set = false;
     if (privilege_.Acquire() != 0) {
         set = clock_.setUtc(fromNtpTimestamp(target));
+        lastResult_ = set ? UpdateResult::Set : UpdateResult::ClockRefused;
+    } else {
+        lastResult_ = UpdateResult::PrivilegeMissing;
     }
     privilege_.Release();
     return set ? 0 : 2;
@@ -100,11 +108,13 @@ int SntpClient::Query(const std::string& server, SntpResult& result, uint16_t po
     const auto name = parseServerName(server, port);
     if (!name) {
         lastFailure_ = "not a server name: '" + server + "'";
+        lastResult_ = UpdateResult::BadServerName;
         return 0;
     }
     const auto addresses = resolveHost(name->host, name->port, SocketKind::Datagram);
     if (addresses.empty()) {
         lastFailure_ = "cannot resolve '" + name->host + "'";
+        lastResult_ = UpdateResult::NameNotFound;
         return 0;
     }
     return Query(addresses, result);
@@ -113,10 +123,12 @@ int SntpClient::Query(const std::string& server, SntpResult& result, uint16_t po
 int SntpClient::Query(const std::vector<SocketAddress>& addresses, SntpResult& result) {
     const auto deadline = SteadyClock::now() + kReplyTimeout;
     lastFailure_ = "no address to send to";
+    lastResult_ = UpdateResult::ServerUnreachable;
     for (const SocketAddress& address : addresses) {
         switch (queryOne(address, deadline, result)) {
             case Attempt::Answered:
                 lastFailure_.clear();
+                lastResult_ = UpdateResult::Set;
                 return 1;
             case Attempt::Failed:
                 return 0;
@@ -127,8 +139,9 @@ int SntpClient::Query(const std::vector<SocketAddress>& addresses, SntpResult& r
     return 0;
 }
 
-SntpClient::Attempt SntpClient::fail(Attempt attempt, std::string why) {
+SntpClient::Attempt SntpClient::fail(Attempt attempt, UpdateResult result, std::string why) {
     lastFailure_ = std::move(why);
+    lastResult_ = result;
     return attempt;
 }
 
@@ -137,7 +150,8 @@ SntpClient::Attempt SntpClient::queryOne(const SocketAddress& address,
     const std::string peer = address.text();
     UdpSocket socket;
     if (!socket.connect(address)) {
-        return fail(Attempt::Unreachable, peer + ": " + std::strerror(socket.lastError()));
+        return fail(Attempt::Unreachable, UpdateResult::ServerUnreachable,
+                    peer + ": " + std::strerror(socket.lastError()));
     }
 
     std::array<uint8_t, kPacketSize> request{};
@@ -149,7 +163,8 @@ SntpClient::Attempt SntpClient::queryOne(const SocketAddress& address,
     const NtpTimestamp t1 = now() ^ noise;
     writeNtpTimestamp(request.data() + kTransmitOffset, t1);
     if (!socket.send(request.data(), request.size())) {
-        return fail(Attempt::Unreachable, peer + ": " + std::strerror(socket.lastError()));
+        return fail(Attempt::Unreachable, UpdateResult::ServerUnreachable,
+                    peer + ": " + std::strerror(socket.lastError()));
     }
 
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - SteadyClock::now());
@@ -157,9 +172,11 @@ SntpClient::Attempt SntpClient::queryOne(const SocketAddress& address,
         case UdpSocket::Wait::Readable:
             break;
         case UdpSocket::Wait::TimedOut:
-            return fail(Attempt::Failed, peer + ": no reply within 5 s");
+            return fail(Attempt::Failed, UpdateResult::ServerSilent,
+                        peer + ": no reply within 5 s");
         case UdpSocket::Wait::Failed:
-            return fail(Attempt::Failed, peer + ": " + std::strerror(socket.lastError()));
+            return fail(Attempt::Failed, UpdateResult::ServerUnreachable,
+                        peer + ": " + std::strerror(socket.lastError()));
     }
     NtpTimestamp t4 = now();
 
@@ -168,11 +185,12 @@ SntpClient::Attempt SntpClient::queryOne(const SocketAddress& address,
     const ssize_t size = socket.receive(reply.data(), reply.size(), &age);
     if (size < 0) {
         return fail(socket.lastError() == ECONNREFUSED ? Attempt::Unreachable : Attempt::Failed,
+                    UpdateResult::ServerUnreachable,
                     peer + ": " + std::strerror(socket.lastError()));
     }
     const SntpReplyCheck check = checkSntpReply(reply.data(), static_cast<size_t>(size), t1);
     if (check != SntpReplyCheck::Usable) {
-        return fail(Attempt::Failed, peer + ": " + describe(check));
+        return fail(Attempt::Failed, UpdateResult::ServerRefused, peer + ": " + describe(check));
     }
 
     // The reply arrived before this thread got round to it: T4 is the arrival, when the system

@@ -11,6 +11,7 @@
 #include "platform/time_capability.h"
 #include "sync/ntp_timestamp.h"
 #include "sync/time_privilege.h"
+#include "sync/update_outcome.h"
 
 namespace horalux {
 
@@ -63,13 +64,17 @@ class SntpClient {
 
     // Why the last query failed, in words (for diagnostics); empty after a success.
     const std::string& lastFailure() const { return lastFailure_; }
+    // How the last update ended (Set, the query's failure, or why the clock was not set).
+    UpdateResult lastResult() const { return lastResult_; }
+    // What the last answered query measured.
+    const SntpResult& lastMeasurement() const { return lastMeasurement_; }
 
   private:
     enum class Attempt { Answered, Unreachable, Failed };
 
     Attempt queryOne(const SocketAddress& address, std::chrono::steady_clock::time_point deadline,
                      SntpResult& result);
-    Attempt fail(Attempt attempt, std::string why);
+    Attempt fail(Attempt attempt, UpdateResult result, std::string why);
     // The PC's time as a timestamp; the clock counts whole milliseconds, so a reading stands
     // for the middle of its millisecond.
     NtpTimestamp now() const;
@@ -77,6 +82,11 @@ class SntpClient {
     SystemClock& clock_;
     ScopedTimePrivilege privilege_;
     std::string lastFailure_;
+    UpdateResult lastResult_ = UpdateResult::Set;
+    SntpResult lastMeasurement_;
 };
+
+// The round-trip delay of an exchange in milliseconds: (T4 - T1) - (T3 - T2).
+double RoundTripDelayMs(const SntpResult& result);
 
 }  // namespace horalux

@@ -5,13 +5,43 @@
 #include <utility>
 
 #include "sync/gps_clock_setter.h"
+#include "sync/measured_clock.h"
 #include "sync/network_update.h"
 #include "sync/time_privilege.h"
 
 namespace horalux {
 
-SyncWorker::SyncWorker(SyncContext ctx, NetworkUpdateFunction networkUpdate)
-    : ctx_(ctx), networkUpdate_(networkUpdate ? std::move(networkUpdate) : NetworkUpdate) {}
+namespace {
+
+UpdateResult ResultOf(GpsClockResult result) {
+    switch (result) {
+        case GpsClockResult::Set:
+            return UpdateResult::Set;
+        case GpsClockResult::DelayOutOfRange:
+            return UpdateResult::DelayOutOfRange;
+        case GpsClockResult::LocalHourSkipped:
+            return UpdateResult::LocalHour;
+        case GpsClockResult::NotLocked:
+            return UpdateResult::NotLocked;
+        case GpsClockResult::NoTurnOver:
+            return UpdateResult::NoTurnOver;
+        case GpsClockResult::Stopped:
+            return UpdateResult::Stopped;
+        case GpsClockResult::InvalidTime:
+            return UpdateResult::InvalidTime;
+        case GpsClockResult::Refused:
+            return UpdateResult::ClockRefused;
+    }
+    return UpdateResult::ClockRefused;
+}
+
+}  // namespace
+
+SyncWorker::SyncWorker(SyncContext ctx, NetworkUpdateFunction networkUpdate,
+                       OutcomeListener onOutcome)
+    : ctx_(ctx),
+      networkUpdate_(networkUpdate ? std::move(networkUpdate) : RunNetworkUpdate),
+      onOutcome_(std::move(onOutcome)) {}
 
 SyncWorker::~SyncWorker() {
     std::list<Job> jobs;
@@ -26,6 +56,8 @@ SyncWorker::~SyncWorker() {
 
 void SyncWorker::StartSync() {
     std::string server = ctx_.runtime.currentServer();
+    // The time sentence belongs to the user-interface thread, which starts every update.
+    std::string sentence = SentenceName(ctx_.gps.timeSource);
     std::list<Job> ended;
     {
         std::lock_guard lock(mutex_);
@@ -39,11 +71,11 @@ void SyncWorker::StartSync() {
         }
         Job& job = jobs_.emplace_back();
         try {
-            job.thread =
-                std::jthread([this, &job, server = std::move(server)](std::stop_token stop) {
-                    run(stop, server);
-                    finish(job);
-                });
+            job.thread = std::jthread([this, &job, server = std::move(server),
+                                       sentence = std::move(sentence)](std::stop_token stop) {
+                run(stop, server, sentence);
+                finish(job);
+            });
             ++running_;
         } catch (const std::system_error&) {
             jobs_.pop_back();  // no thread: the request is dropped
@@ -52,22 +84,45 @@ void SyncWorker::StartSync() {
     ended.clear();  // joins threads that have already returned
 }
 
-void SyncWorker::run(const std::stop_token& stop, const std::string& server) {
+void SyncWorker::run(const std::stop_token& stop, const std::string& server,
+                     const std::string& sentence) {
     int32_t idle = 0;
     if (!ctx_.flags.syncBusy.compare_exchange_strong(idle, 1)) {
         return;  // another update is running
     }
     EnableTimePrivilege(ctx_.capability);
+    const UpdateOutcome outcome = update(stop, server, sentence);
+    if (onOutcome_ && outcome.result != UpdateResult::Stopped) {
+        onOutcome_(outcome);
+    }
+    ctx_.flags.syncBusy = 0;
+}
+
+UpdateOutcome SyncWorker::update(const std::stop_token& stop, const std::string& server,
+                                 const std::string& sentence) {
+    // The update sets the clock through this one, which measures what the setting changed.
+    MeasuredClock clock(ctx_.clock);
+    SyncContext ctx{ctx_.store, clock, ctx_.capability, ctx_.runtime, ctx_.gps, ctx_.flags};
+    UpdateOutcome outcome;
     try {
         if (ctx_.runtime.useNetworkTime.load() == 1) {
-            networkUpdate_(ctx_, server);
+            outcome = networkUpdate_(ctx, server);
         } else {
-            SetClockFromGps(ctx_, stop);
+            outcome.reference = UpdateReference::Gps;
+            outcome.source = sentence;
+            outcome.result = ResultOf(SetClockFromGps(ctx, stop));
         }
     } catch (const std::exception&) {
         // An update that fails leaves the clock as it was, silently, like any other failure.
+        outcome.result = UpdateResult::ClockRefused;
     }
-    ctx_.flags.syncBusy = 0;
+    if (outcome.result == UpdateResult::Set) {
+        outcome.correctionMs = clock.correctionMs();
+    } else if (outcome.result == UpdateResult::ClockRefused && clock.refusal()) {
+        outcome.result = *clock.refusal();
+    }
+    outcome.timeMs = toUnixMillis(ctx_.clock.utcNow());
+    return outcome;
 }
 
 void SyncWorker::finish(Job& job) {

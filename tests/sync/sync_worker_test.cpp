@@ -40,7 +40,10 @@ class RecordingNetworkUpdate {
             std::unique_lock lock(mutex_);
             released_.wait_for(lock, 10s, [this] { return !holding_; });
             ctx.capability.lower();  // as the SNTP client's release does
-            return 1;
+            UpdateOutcome outcome;
+            outcome.reference = UpdateReference::Sntp;
+            outcome.source = server;
+            return outcome;
         };
     }
 
@@ -212,7 +215,7 @@ TEST_F(SyncWorkerTest, SyncBusyReturnsToZeroWhenTheNetworkFails) {
     EXPECT_EQ(f_.clock.settingCount(), 0u);
 
     // An update that throws ends like any failed one.
-    SyncWorker worker(f_.ctx, [](SyncContext&, const std::string&) -> int {
+    SyncWorker worker(f_.ctx, [](SyncContext&, const std::string&) -> UpdateOutcome {
         throw std::runtime_error("resolver out of memory");
     });
     worker.StartSync();
@@ -229,6 +232,123 @@ TEST_F(SyncWorkerTest, DestroyingTheWorkerStopsAWaitingUpdate) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);  // well before the 3 s give-up
     EXPECT_EQ(f_.flags.syncBusy.load(), 0);
     EXPECT_EQ(f_.clock.settingCount(), 0u);
+}
+
+}  // namespace
+}  // namespace horalux
+
+namespace horalux {
+namespace {
+
+// What the worker's caller receives: one outcome per update that ran, with the correction the
+// setting made measured against the clock read right before it.
+class SyncWorkerOutcomeTest : public SyncWorkerTest {
+  protected:
+    SyncWorker::OutcomeListener listener() {
+        return [this](const UpdateOutcome& outcome) {
+            std::lock_guard lock(mutex_);
+            outcomes_.push_back(outcome);
+        };
+    }
+    std::vector<UpdateOutcome> outcomes() {
+        std::lock_guard lock(mutex_);
+        return outcomes_;
+    }
+
+    std::mutex mutex_;
+    std::vector<UpdateOutcome> outcomes_;
+};
+
+TEST_F(SyncWorkerOutcomeTest, EachUpdateThatRunsReportsHowItEnded) {
+    // A network update that moves the clock 1.5 s on, or reports what the test says.
+    UpdateResult networkResult = UpdateResult::Set;
+    auto network = [&](SyncContext& ctx, const std::string& server) {
+        UpdateOutcome outcome;
+        outcome.reference = UpdateReference::Sntp;
+        outcome.source = server;
+        outcome.delayMs = 0.25;
+        outcome.result = networkResult;
+        if (networkResult == UpdateResult::Set) {
+            ctx.clock.setUtc(utcFromUnixMillis(toUnixMillis(ctx.clock.utcNow()) + 1500));
+        }
+        return outcome;
+    };
+    SyncWorker worker(f_.ctx, network, listener());
+    f_.runtime.setCurrentServer("127.0.0.1:12300");
+    const int64_t start = f_.clock.nowMillis();  // 2001-03-18 12:00:00.000 UTC
+
+    struct Case {
+        const char* what;
+        int network;
+        int locked;
+        int localOffsetMinutes;
+        bool allowSetting;
+        UpdateResult networkResult;
+        UpdateResult expected;
+        std::optional<int64_t> correction;
+    };
+    for (const Case& c : {
+             Case{"GPS set", 0, 1, 0, true, {}, UpdateResult::Set, 2050},
+             Case{"GPS at local hour 23", 0, 1, 11 * 60, true, {}, UpdateResult::LocalHour, {}},
+             Case{"GPS not locked", 0, 0, 0, true, {}, UpdateResult::NotLocked, {}},
+             Case{"GPS without the privilege",
+                  0,
+                  1,
+                  0,
+                  false,
+                  {},
+                  UpdateResult::PrivilegeMissing,
+                  {}},
+             Case{"network set", 1, 1, 0, true, UpdateResult::Set, UpdateResult::Set, 1500},
+             Case{"network silent",
+                  1,
+                  1,
+                  0,
+                  true,
+                  UpdateResult::ServerSilent,
+                  UpdateResult::ServerSilent,
+                  {}},
+         }) {
+        SCOPED_TRACE(c.what);
+        f_.clock.setNow(utcFromUnixMillis(start));
+        f_.clock.setLocalOffsetMinutes(c.localOffsetMinutes);
+        f_.clock.setAllowSetting(c.allowSetting);
+        f_.flags.timeLocked = c.locked;
+        f_.runtime.useNetworkTime = c.network;
+        networkResult = c.networkResult;
+        feeder_.dispatch("GPGGA", ggaData(12, 0, 0));
+        const size_t before = outcomes().size();
+        worker.StartSync();
+        if (c.network == 0 && c.expected != UpdateResult::LocalHour && c.locked == 1) {
+            feeder_.start(
+                {{250ms, "GPGGA", ggaData(12, 0, 1)}, {250ms, "GPGGA", ggaData(12, 0, 2)}});
+        }
+        ASSERT_TRUE(worker.waitIdle(15s));
+        feeder_.stop();
+        const std::vector<UpdateOutcome> got = outcomes();
+        ASSERT_EQ(got.size(), before + 1) << "one outcome per update";
+        const UpdateOutcome& o = got.back();
+        EXPECT_EQ(o.result, c.expected) << ResultKey(o.result);
+        EXPECT_EQ(o.correctionMs, c.correction);
+        EXPECT_EQ(o.reference, c.network == 1 ? UpdateReference::Sntp : UpdateReference::Gps);
+        EXPECT_EQ(o.source, c.network == 1 ? "127.0.0.1:12300" : "GGA");
+        EXPECT_EQ(o.delayMs.has_value(), c.network == 1);
+        // Stamped with the PC's time when the update ended: after the setting, when there was one.
+        EXPECT_EQ(o.timeMs, start + c.correction.value_or(0));
+    }
+
+    // A request dropped because another update runs reports nothing.
+    networkResult = UpdateResult::ServerSilent;
+    f_.runtime.useNetworkTime = 0;
+    f_.flags.timeLocked = 1;
+    f_.clock.setLocalOffsetMinutes(0);
+    const size_t before = outcomes().size();
+    worker.StartSync();
+    EXPECT_TRUE(eventually([&] { return f_.flags.syncBusy.load() == 1; }));
+    worker.StartSync();
+    feeder_.start({{250ms, "GPGGA", ggaData(12, 0, 1)}, {250ms, "GPGGA", ggaData(12, 0, 2)}});
+    ASSERT_TRUE(worker.waitIdle(15s));
+    EXPECT_EQ(outcomes().size(), before + 1);
 }
 
 }  // namespace
