@@ -85,19 +85,26 @@ std::optional<int> CHoraluxApp::AskFirstRunChoice(int preset) {
 }
 
 bool CHoraluxApp::CreateMainFrame() {
+    updates_ = std::make_unique<UpdateLog>(UpdateLog::DefaultPath());
+    updates_->Load();
     worker_ = std::make_unique<SyncWorker>(
-        SyncContext{*store_, *clock_, *capability_, runtime_, gps_, flags_});
+        SyncContext{*store_, *clock_, *capability_, runtime_, gps_, flags_},
+        SyncWorker::NetworkUpdateFunction{}, [this](const UpdateOutcome& outcome) {
+            QMetaObject::invokeMethod(
+                &outcomeSink_, [this, outcome] { updates_->Append(outcome); },
+                Qt::QueuedConnection);
+        });
     starter_ = std::make_unique<UpdateStarter>(
         runtime_, [this] { return TimeServerList(*store_).chooseServer(); },
         [this] { worker_->StartSync(); });
     const auto addPages = [this](CHoraluxPropertySheet& sheet) {
-        AddPropertyPages(sheet,
-                         PageServices{*store_, runtime_, gps_, flags_, *clock_, *starter_, serial_,
-                                      messages_, urls_, &serialDevices_, &integration_, &sky_});
+        AddPropertyPages(sheet, PageServices{*store_, runtime_, gps_, flags_, *clock_, *starter_,
+                                             serial_, messages_, urls_, &serialDevices_,
+                                             &integration_, &sky_, updates_.get()});
     };
     frame_ = std::make_unique<CMainFrame>(
         MainFrameServices{*store_, runtime_, gps_, flags_, *clock_, reader_, *starter_, messages_,
-                          help_, &serial_},
+                          help_, &serial_, updates_.get()},
         addPages);
     QObject::connect(&instance_, &SingleInstance::messageReceived, frame_.get(),
                      &CMainFrame::OnMessage);
