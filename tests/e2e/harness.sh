@@ -9,7 +9,8 @@
 #   e2e_ini_get SECTION KEY        a value the program stored (empty when absent)
 #   e2e_start_pty                  a pty pair: the program reads $E2E_GPS, a feeder writes $E2E_FEED
 #   e2e_start_replay ARGS...       nmea-replay (e.g. --synthetic "$E2E_FEED")
-#   e2e_start_chrony               an NTP server on 127.0.0.1:$E2E_CHRONY_PORT
+#   e2e_start_chrony               an NTP server on 127.0.0.1:$E2E_CHRONY_PORT; with
+#                                  E2E_CHRONY_FAKETIME set, its clock is libfaketime's (FAKETIME)
 #   e2e_start_app                  horalux; its PID in E2E_APP_PID, its stderr in E2E_APP_LOG
 #   e2e_wait SECONDS CMD...        runs CMD until it succeeds; fails after SECONDS
 #   e2e_wait_log SECONDS REGEX     waits for a line of the program's stderr
@@ -260,7 +261,15 @@ port $E2E_CHRONY_PORT
 cmdport 0
 pidfile $dir/chronyd.pid
 EOF
-    "${E2E_NOCAP[@]}" chronyd -n -x -f "$dir/chrony.conf" -L 0 -l "$E2E_WORK/chrony.log" &
+    local fake=()
+    if [ -n "${E2E_CHRONY_FAKETIME:-}" ]; then
+        # Preloaded directly: the faketime wrapper forks and would leave chronyd behind.
+        local library
+        library="$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)"
+        [ -n "$library" ] || e2e_fail "libfaketime not found (Debian package faketime)"
+        fake=(env LD_PRELOAD="$library" FAKETIME="$E2E_CHRONY_FAKETIME")
+    fi
+    "${E2E_NOCAP[@]}" "${fake[@]}" chronyd -n -x -f "$dir/chrony.conf" -L 0 -l "$E2E_WORK/chrony.log" &
     E2E_CHRONY_PID=$!
     e2e_track "$E2E_CHRONY_PID"
     e2e_wait 20 e2e_chrony_answers || e2e_fail "chronyd does not answer on port $E2E_CHRONY_PORT"
