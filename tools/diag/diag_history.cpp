@@ -6,29 +6,13 @@
 
 #include "app/update_log.h"
 #include "diag/diag_commands.h"
+#include "diag/diag_json.h"
 #include "platform/state_file.h"
 #include "platform/system_time.h"
 
 namespace horalux::diag {
 
 namespace {
-
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 std::string IsoTime(int64_t ms) {
     const SystemTime t = utcFromUnixMillis(ms);
@@ -43,13 +27,13 @@ std::string Json(const UpdateOutcome& o) {
                        ReferenceKey(o.reference) + "\"";
     if (!o.source.empty()) {
         json += o.reference == UpdateReference::Gps ? ", \"sentence\": " : ", \"server\": ";
-        json += JsonString(o.source);
+        json += jsonString(o.source);
     }
     if (o.result == UpdateResult::Set) {
         json += ", \"result\": \"set\"";
     } else {
         json += std::string(", \"result\": \"not set\", \"reason\": \"") + ResultKey(o.result) +
-                "\", \"reason_text\": " + JsonString(ResultWords(o.result));
+                "\", \"reason_text\": " + jsonString(ResultWords(o.result));
     }
     if (o.correctionMs) {
         json += ", \"correction_ms\": " + std::to_string(*o.correctionMs);
