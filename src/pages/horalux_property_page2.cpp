@@ -103,25 +103,25 @@ void CHoraluxPropertyPage2::ShowRecord(int64_t nowMs) {
     SetDlgItemText(kLastUpdate, updates.empty()
                                     ? kNothing
                                     : QString::fromStdString(DescribeOutcome(updates.back())));
-    QString correction = kNothing;
+    std::optional<int64_t> correction;  // of the last setting
     std::vector<CorrectionPoint> points;
     points.reserve(updates.size());
     for (const UpdateOutcome& u : updates) {
         const bool set = u.result == UpdateResult::Set && u.correctionMs.has_value();
         points.push_back({u.timeMs, set, set ? *u.correctionMs : 0});
         if (set) {
-            correction = QString::fromStdString(FormatCorrection(*u.correctionMs));
+            correction = u.correctionMs;
         }
     }
-    SetDlgItemText(kLastCorrection, correction);
+    SetDlgItemText(kLastCorrection,
+                   correction ? QString::fromStdString(FormatCorrection(*correction)) : kNothing);
     const std::optional<DriftEstimate> drift = EstimateDrift(updates, nowMs);
     SetDlgItemText(kDrift, drift ? QString::fromStdString(FormatDrift(*drift)) : kNothing);
     plot_->SetContents(std::move(points), nowMs);
 }
 
 void CHoraluxPropertyPage2::OnTimer(int /*id*/) {
-    const SystemTime local = services().clock.localNow();
-    const uint16_t second = local.second;
+    const uint16_t second = services().clock.localNow().second;
     if (second == lastLocalSecond_) {
         return;
     }
