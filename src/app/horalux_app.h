@@ -8,6 +8,7 @@
 #include "app/main_frame.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
+#include "app/update_log.h"
 #include "app/update_starter.h"
 #include "gps/gps_state.h"
 #include "gps/nmea_parser.h"
@@ -84,6 +85,10 @@ class CHoraluxApp final : public StartupHost {
     SerialPort serial_;
     NmeaParser parser_;
     NmeaReader reader_;
+    // The record of clock updates; the worker's outcomes reach it on the user-interface thread
+    // through outcomeSink_, which outlives the worker.
+    std::unique_ptr<UpdateLog> updates_;
+    QObject outcomeSink_;
     std::unique_ptr<SyncWorker> worker_;
     std::unique_ptr<UpdateStarter> starter_;
     std::unique_ptr<CMainFrame> frame_;

@@ -2,6 +2,7 @@
 //   horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]
 //   horalux-diag sntp HOST [--port N] [--nts]
 //   horalux-diag daytime HOST [--port N]
+//   horalux-diag history [FILE]
 // It never sets the clock.
 #include <cstdio>
 #include <cstring>
@@ -16,7 +17,8 @@ int usage() {
     std::fprintf(stderr,
                  "usage: horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]\n"
                  "       horalux-diag sntp HOST [--port N] [--nts]\n"
-                 "       horalux-diag daytime HOST [--port N]\n");
+                 "       horalux-diag daytime HOST [--port N]\n"
+                 "       horalux-diag history [FILE]\n");
     return 2;
 }
 
@@ -36,6 +38,9 @@ int main(int argc, char** argv) {
     }
     if (command == "daytime") {
         return horalux::diag::runDaytime(args);
+    }
+    if (command == "history") {
+        return horalux::diag::runHistory(args);
     }
     return usage();
 }
