@@ -22,6 +22,8 @@ std::string UsageText() {
            "  XDG_CONFIG_HOME     the folder of the settings and of the autostart entry\n"
            "                      (default ~/.config)\n"
            "  XDG_RUNTIME_DIR     the folder of the one-copy lock and of the help pages\n"
+           "  XDG_STATE_HOME      the folder of the record of clock updates, in Horalux/\n"
+           "                      (default ~/.local/state)\n"
            "  HORALUX_CLOCK_FILE  keep a virtual clock instead of the system clock: the\n"
            "                      system time plus the offset in milliseconds stored in\n"
            "                      this file, which setting the clock rewrites (for trying\n"

@@ -126,12 +126,17 @@ std::optional<int> CHoraluxApp::AskFirstRunChoice(int preset) {
 bool CHoraluxApp::CreateMainFrame() {
     feed_ = std::make_unique<ChronyFeed>(*store_, runtime_, gps_);
     chrony_ = std::make_unique<ChronyWatch>(*feed_);
+    updates_ = std::make_unique<UpdateLog>(UpdateLog::DefaultPath());
+    updates_->Load();
     worker_ = std::make_unique<SyncWorker>(
         SyncContext{*store_, *clock_, *capability_, setter_, runtime_, gps_, flags_, &nts_},
-        SyncWorker::NetworkUpdateFunction{}, [this](const SyncReport& report) {
-            if (report.clock) {
-                integration_.noteClockSetting(*report.clock);
+        SyncWorker::NetworkUpdateFunction{}, [this](const UpdateOutcome& outcome) {
+            if (outcome.clock) {
+                integration_.noteClockSetting(*outcome.clock);
             }
+            QMetaObject::invokeMethod(
+                &outcomeSink_, [this, outcome] { updates_->Append(outcome); },
+                Qt::QueuedConnection);
         });
     if (clockPath_ == ClockPath::Helper) {
         // Whether the helper is there at all, said on the System Configuration page before the
@@ -149,11 +154,11 @@ bool CHoraluxApp::CreateMainFrame() {
     const auto addPages = [this](CHoraluxPropertySheet& sheet) {
         AddPropertyPages(sheet, PageServices{*store_, runtime_, gps_, flags_, *clock_, *starter_,
                                              serial_, messages_, urls_, &serialDevices_,
-                                             &integration_, &sky_, chrony_.get()});
+                                             &integration_, &sky_, updates_.get(), chrony_.get()});
     };
     frame_ = std::make_unique<CMainFrame>(
         MainFrameServices{*store_, runtime_, gps_, flags_, *clock_, reader_, *starter_, messages_,
-                          help_, &serial_, feed_.get()},
+                          help_, &serial_, updates_.get(), feed_.get()},
         addPages);
     QObject::connect(&instance_, &SingleInstance::messageReceived, frame_.get(),
                      &CMainFrame::OnMessage);

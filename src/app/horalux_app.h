@@ -9,6 +9,7 @@
 #include "app/main_frame.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
+#include "app/update_log.h"
 #include "app/update_starter.h"
 #include "gps/gps_state.h"
 #include "gps/nmea_parser.h"
@@ -87,6 +88,10 @@ class CHoraluxApp final : public StartupHost {
     NmeaReader reader_;
     std::unique_ptr<ChronyFeed> feed_;     // GPS time for chronyd
     std::unique_ptr<ChronyWatch> chrony_;  // chronyd's state, for the System Configuration page
+    // The record of clock updates; the worker's outcomes reach it on the user-interface thread
+    // through outcomeSink_, which outlives the worker.
+    std::unique_ptr<UpdateLog> updates_;
+    QObject outcomeSink_;
     std::unique_ptr<SyncWorker> worker_;
     std::unique_ptr<UpdateStarter> starter_;
     std::unique_ptr<CMainFrame> frame_;

@@ -15,6 +15,7 @@ class SerialDeviceList;
 class DesktopIntegration;
 class SkyView;
 class ChronyWatch;
+class UpdateLog;
 
 // What the property pages work with: the program's one instance of each.
 struct PageServices {
@@ -38,6 +39,8 @@ struct PageServices {
     // status displays show the record's satellites alone). Cleared with the record when the
     // reference becomes the network.
     SkyView* sky = nullptr;
+    // The record of clock updates, shown on the Update PC Clock page (none: not shown).
+    UpdateLog* updates = nullptr;
     // chronyd's state while GPS time is fed to it (none: the page says nothing of chronyd).
     ChronyWatch* chrony = nullptr;
 };

@@ -57,6 +57,10 @@ ClockSetOutcome ClockSetter::apply(const ClockCorrection& correction, const std:
         applyByPath(correction, stop.stop_possible() ? stop : cancel_.get_token());
     std::lock_guard lock(mutex_);
     last_ = outcome;
+    lastStep_.reset();
+    if (outcome.set()) {
+        lastStep_ = correction.step;
+    }
     return outcome;
 }
 
@@ -94,9 +98,15 @@ std::optional<ClockSetOutcome> ClockSetter::lastOutcome() const {
     return last_;
 }
 
+std::optional<std::chrono::microseconds> ClockSetter::lastStep() const {
+    std::lock_guard lock(mutex_);
+    return lastStep_;
+}
+
 void ClockSetter::forget() {
     std::lock_guard lock(mutex_);
     last_.reset();
+    lastStep_.reset();
 }
 
 }  // namespace horalux

@@ -82,6 +82,9 @@ class ClockSetter {
 
     // The last outcome since forget(); none when no setting was tried.
     std::optional<ClockSetOutcome> lastOutcome() const;
+    // The step the last setting since forget() made: the new time minus the reading it was worked
+    // out from; none when no setting took.
+    std::optional<std::chrono::microseconds> lastStep() const;
     void forget();
 
   private:
@@ -94,6 +97,7 @@ class ClockSetter {
     std::stop_source cancel_;
     mutable std::mutex mutex_;
     std::optional<ClockSetOutcome> last_;
+    std::optional<std::chrono::microseconds> lastStep_;
 };
 
 }  // namespace horalux

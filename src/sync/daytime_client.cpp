@@ -127,8 +127,11 @@ int DaytimeClient::Update(const std::string& server, int port) {
     switch (exchange.status) {
         case DaytimeExchange::Status::NotConnected:
             flags_.networkFailed = 1;
+            lastResult_ = exchange.error == EINVAL ? UpdateResult::BadServerName
+                                                   : UpdateResult::ServerUnreachable;
             return 0;
         case DaytimeExchange::Status::NoReply:
+            lastResult_ = UpdateResult::ServerSilent;
             return 0;
         case DaytimeExchange::Status::Received:
             break;
@@ -136,9 +139,12 @@ int DaytimeClient::Update(const std::string& server, int port) {
     flags_.networkFailed = 0;  // the server has answered
     const auto reply = ParseDaytimeReply(exchange.text);
     if (!reply) {
+        lastResult_ = UpdateResult::BadReply;
         return 0;
     }
-    return SetClock(*reply);
+    const int set = SetClock(*reply);
+    lastResult_ = set == 1 ? UpdateResult::Set : UpdateResult::ClockRefused;
+    return set;
 }
 
 DaytimeExchange DaytimeClient::Exchange(const std::string& server, int port) {

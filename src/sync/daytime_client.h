@@ -9,6 +9,7 @@
 #include "platform/system_clock.h"
 #include "sync/clock_setter.h"
 #include "sync/sync_flags.h"
+#include "sync/update_outcome.h"
 
 namespace horalux {
 
@@ -69,10 +70,14 @@ class DaytimeClient {
     // date and second with milliseconds 0. 1 when the clock took it.
     int SetClock(const DaytimeReply& reply);
 
+    // How the last update ended: Set, or why the clock was not set.
+    UpdateResult lastResult() const { return lastResult_; }
+
   private:
     SystemClock& clock_;
     SyncFlags& flags_;
     ClockSetter& setter_;
+    UpdateResult lastResult_ = UpdateResult::Set;
 };
 
 }  // namespace horalux

@@ -7,15 +7,19 @@
 
 namespace horalux {
 
-NetworkUpdateReport RunNetworkUpdate(SyncContext& ctx, const std::string& server) {
-    NetworkUpdateReport report;
+UpdateOutcome RunNetworkUpdate(SyncContext& ctx, const std::string& server) {
+    UpdateOutcome outcome;
+    outcome.source = server;
     if (ctx.store.read(keys::UseSNTPForUpdate) != 1) {
+        outcome.reference = UpdateReference::Daytime;
         ctx.flags.ntsFailure = 0;
         DaytimeClient client(ctx.clock, ctx.flags, ctx.setter);
-        report.result = client.Update(server, ctx.runtime.daytimePort);
-        return report;
+        client.Update(server, ctx.runtime.daytimePort);
+        outcome.result = client.lastResult();
+        return outcome;
     }
 
+    outcome.reference = UpdateReference::Sntp;
     SntpClient client(ctx.clock, ctx.setter);
     int code = 1;
     if (ctx.store.read(keys::UseNTS) == 1) {
@@ -24,23 +28,20 @@ NetworkUpdateReport RunNetworkUpdate(SyncContext& ctx, const std::string& server
     } else {
         code = client.SntpUpdate(server);
     }
-    report.ntsFailure = client.lastNtsFailure();
-    ctx.flags.ntsFailure = static_cast<int32_t>(report.ntsFailure);
-    if (client.lastResult().samples > 0) {
-        report.delayMs = client.lastResult().delay * 1000.0;
+    ctx.flags.ntsFailure = static_cast<int32_t>(client.lastNtsFailure());
+    ctx.flags.networkFailed = code == 0 ? 0 : 1;
+    outcome.result = client.lastResult();
+    if (client.lastMeasurement().samples > 0) {
+        outcome.delayMs = client.lastMeasurement().delay * 1000.0;
     }
-    if (code == 0) {
-        ctx.flags.networkFailed = 0;
-        report.result = 1;
-        return report;
+    if (code == 1) {
+        outcome.detail = client.lastFailure();
     }
-    report.failure = code == 2 ? "the clock was not set" : client.lastFailure();
-    ctx.flags.networkFailed = 1;
-    return report;
+    return outcome;
 }
 
 int NetworkUpdate(SyncContext& ctx, const std::string& server) {
-    return RunNetworkUpdate(ctx, server).result;
+    return RunNetworkUpdate(ctx, server).result == UpdateResult::Set ? 1 : 0;
 }
 
 }  // namespace horalux

@@ -122,7 +122,9 @@ int SntpClient::setClock(const SntpResult& result) {
     // The measured offset is the step itself: the helper's path needs no second reading.
     const ClockCorrection correction{fromNtpTimestamp(target),
                                      std::chrono::microseconds{std::llround(result.offset * 1e6)}};
-    return setter_.apply(correction).set() ? 0 : 2;
+    const bool set = setter_.apply(correction).set();
+    lastResult_ = set ? UpdateResult::Set : UpdateResult::ClockRefused;
+    return set ? 0 : 2;
 }
 
 int SntpClient::Query(const std::string& server, SntpResult& result, uint16_t port) {
@@ -130,11 +132,13 @@ int SntpClient::Query(const std::string& server, SntpResult& result, uint16_t po
     const auto name = parseServerName(server, port);
     if (!name) {
         lastFailure_ = "not a server name: '" + server + "'";
+        lastResult_ = UpdateResult::BadServerName;
         return 0;
     }
     const auto addresses = resolveHost(name->host, name->port, SocketKind::Datagram);
     if (addresses.empty()) {
         lastFailure_ = "cannot resolve '" + name->host + "'";
+        lastResult_ = UpdateResult::NameNotFound;
         return 0;
     }
     return Query(addresses, result);
@@ -144,11 +148,13 @@ int SntpClient::Query(const std::vector<SocketAddress>& addresses, SntpResult& r
                       SntpAuthentication* authentication) {
     const auto deadline = SteadyClock::now() + kReplyTimeout;
     lastFailure_ = "no address to send to";
-    lastResult_ = {};
+    lastResult_ = UpdateResult::ServerUnreachable;
+    lastMeasurement_ = {};
     for (const SocketAddress& address : addresses) {
         switch (exchange(address, deadline, authentication, result)) {
             case Attempt::Answered:
                 lastFailure_.clear();
+                lastResult_ = UpdateResult::Set;
                 return 1;
             case Attempt::Failed:
                 return 0;
@@ -159,8 +165,9 @@ int SntpClient::Query(const std::vector<SocketAddress>& addresses, SntpResult& r
     return 0;
 }
 
-int SntpClient::failNts(NtsFailure failure, std::string why) {
+int SntpClient::failNts(NtsFailure failure, UpdateResult result, std::string why) {
     lastNtsFailure_ = failure;
+    lastResult_ = result;
     lastFailure_ = std::move(why);
     return 0;
 }
@@ -174,15 +181,16 @@ int SntpClient::QueryNts(const std::string& server, SntpResult& result, uint16_t
     lastNts_ = {};
     const auto name = parseServerName(server, kePort);
     if (!name) {
-        lastFailure_ = "not a server name: '" + server + "'";
-        return 0;
+        return failNts(NtsFailure::None, UpdateResult::BadServerName,
+                       "not a server name: '" + server + "'");
     }
     const std::string key = name->host + ":" + std::to_string(name->port);
     std::optional<NtsAssociation> association = nts.take(key);
     for (;;) {
         if (!association || association->cookies.empty()) {
             if (lastNts_.keyExchanged) {
-                return failNts(NtsFailure::NoCookies, key + ": no cookies");
+                return failNts(NtsFailure::NoCookies, UpdateResult::NtsNoCookies,
+                               key + ": no cookies");
             }
             lastNts_.keyExchanged = true;
             nts.countKeyExchange();
@@ -192,17 +200,20 @@ int SntpClient::QueryNts(const std::string& server, SntpResult& result, uint16_t
                     break;
                 case TlsClient::Result::Unreachable:
                 case TlsClient::Result::TimedOut:
-                    return failNts(NtsFailure::None, exchanged.detail);
+                    return failNts(NtsFailure::None, UpdateResult::ServerUnreachable,
+                                   exchanged.detail);
                 case TlsClient::Result::CertificateNotTrusted:
-                    return failNts(NtsFailure::CertificateNotTrusted, exchanged.detail);
+                    return failNts(NtsFailure::CertificateNotTrusted, UpdateResult::NtsCertificate,
+                                   exchanged.detail);
                 case TlsClient::Result::ProtocolRefused:
                 case TlsClient::Result::Failed:
-                    return failNts(NtsFailure::KeyExchangeRefused, exchanged.detail);
+                    return failNts(NtsFailure::KeyExchangeRefused, UpdateResult::NtsRefused,
+                                   exchanged.detail);
             }
             if (!exchanged.association) {
-                return failNts(exchanged.refusal == NtsKeRefusal::NoCookies
-                                   ? NtsFailure::NoCookies
-                                   : NtsFailure::KeyExchangeRefused,
+                const bool noCookies = exchanged.refusal == NtsKeRefusal::NoCookies;
+                return failNts(noCookies ? NtsFailure::NoCookies : NtsFailure::KeyExchangeRefused,
+                               noCookies ? UpdateResult::NtsNoCookies : UpdateResult::NtsRefused,
                                exchanged.detail);
             }
             association = std::move(exchanged.association);
@@ -213,7 +224,8 @@ int SntpClient::QueryNts(const std::string& server, SntpResult& result, uint16_t
             resolveHost(association->ntpHost, association->ntpPort, SocketKind::Datagram);
         if (addresses.empty()) {
             nts.forget(key);
-            return failNts(NtsFailure::None, "cannot resolve '" + association->ntpHost + "'");
+            return failNts(NtsFailure::None, UpdateResult::NameNotFound,
+                           "cannot resolve '" + association->ntpHost + "'");
         }
         NtsAuthentication authentication(*association);
         const int answered = Query(addresses, result, &authentication);
@@ -232,17 +244,23 @@ int SntpClient::QueryNts(const std::string& server, SntpResult& result, uint16_t
             return 0;
         }
         if (lastNts_.keyExchanged) {
-            return failNts(lastRefusal_ == SntpReplyCheck::NtsNak ? NtsFailure::KeyExchangeRefused
-                           : refused                              ? NtsFailure::AuthenticationFailed
-                                                                  : NtsFailure::NoCookies,
-                           lastFailure_);
+            if (lastRefusal_ == SntpReplyCheck::NtsNak) {
+                return failNts(NtsFailure::KeyExchangeRefused, UpdateResult::NtsRefused,
+                               lastFailure_);
+            }
+            if (refused) {
+                return failNts(NtsFailure::AuthenticationFailed, UpdateResult::NtsNotAuthentic,
+                               lastFailure_);
+            }
+            return failNts(NtsFailure::NoCookies, UpdateResult::NtsNoCookies, lastFailure_);
         }
         association.reset();  // start again with a new key exchange
     }
 }
 
-SntpClient::Attempt SntpClient::fail(Attempt attempt, std::string why) {
+SntpClient::Attempt SntpClient::fail(Attempt attempt, UpdateResult result, std::string why) {
     lastFailure_ = std::move(why);
+    lastResult_ = result;
     return attempt;
 }
 
@@ -255,7 +273,8 @@ SntpClient::Attempt SntpClient::exchange(const SocketAddress& address,
     const std::string peer = address.text();
     UdpSocket socket;
     if (!socket.connect(address)) {
-        return fail(Attempt::Unreachable, peer + ": " + std::strerror(socket.lastError()));
+        return fail(Attempt::Unreachable, UpdateResult::ServerUnreachable,
+                    peer + ": " + std::strerror(socket.lastError()));
     }
     now();  // a process's first reading of the clock may load time-zone data: not between T1
             // and the send
@@ -284,7 +303,8 @@ SntpClient::Attempt SntpClient::exchange(const SocketAddress& address,
             if (best.samples > 0) {
                 break;
             }
-            return fail(Attempt::Unreachable, peer + ": " + std::strerror(socket.lastError()));
+            return fail(Attempt::Unreachable, UpdateResult::ServerUnreachable,
+                        peer + ": " + std::strerror(socket.lastError()));
         }
 
         auto waitUntil = deadline;
@@ -296,11 +316,13 @@ SntpClient::Attempt SntpClient::exchange(const SocketAddress& address,
         }
         const UdpSocket::Wait wait = socket.waitReadable(until(waitUntil));
         if (wait == UdpSocket::Wait::Failed) {
-            return fail(Attempt::Failed, peer + ": " + std::strerror(socket.lastError()));
+            return fail(Attempt::Failed, UpdateResult::ServerUnreachable,
+                        peer + ": " + std::strerror(socket.lastError()));
         }
         if (wait == UdpSocket::Wait::TimedOut) {
             if (best.samples == 0 && refusal.empty()) {
-                return fail(Attempt::Failed, peer + ": no reply within 5 s");
+                return fail(Attempt::Failed, UpdateResult::ServerSilent,
+                            peer + ": no reply within 5 s");
             }
             break;  // use what came in
         }
@@ -314,6 +336,7 @@ SntpClient::Attempt SntpClient::exchange(const SocketAddress& address,
                 break;
             }
             return fail(socket.lastError() == ECONNREFUSED ? Attempt::Unreachable : Attempt::Failed,
+                        UpdateResult::ServerUnreachable,
                         peer + ": " + std::strerror(socket.lastError()));
         }
         SntpReplyCheck check = checkSntpReply(reply.data(), static_cast<size_t>(size), nonce);
@@ -359,10 +382,12 @@ SntpClient::Attempt SntpClient::exchange(const SocketAddress& address,
     }
 
     if (best.samples == 0) {
-        return fail(Attempt::Failed, peer + ": " + (refusal.empty() ? "no reply" : refusal));
+        return fail(Attempt::Failed,
+                    refusal.empty() ? UpdateResult::ServerSilent : UpdateResult::ServerRefused,
+                    peer + ": " + (refusal.empty() ? "no reply" : refusal));
     }
     result = best;
-    lastResult_ = best;
+    lastMeasurement_ = best;
     return Attempt::Answered;
 }
 

@@ -12,6 +12,7 @@
 #include "sync/clock_setter.h"
 #include "sync/ntp_timestamp.h"
 #include "sync/nts_failure.h"
+#include "sync/update_outcome.h"
 
 namespace horalux {
 
@@ -123,15 +124,18 @@ class SntpClient {
     NtsFailure lastNtsFailure() const { return lastNtsFailure_; }
     const NtsExchangeInfo& lastNtsExchange() const { return lastNts_; }
     // The sample the last update or query chose (samples 0 when there was none).
-    const SntpResult& lastResult() const { return lastResult_; }
+    const SntpResult& lastMeasurement() const { return lastMeasurement_; }
+    // How the last update or query ended: Set (answered, and for an update the clock taken), or
+    // why not.
+    UpdateResult lastResult() const { return lastResult_; }
 
   private:
     enum class Attempt { Answered, Unreachable, Failed };
 
     Attempt exchange(const SocketAddress& address, std::chrono::steady_clock::time_point deadline,
                      SntpAuthentication* authentication, SntpResult& result);
-    Attempt fail(Attempt attempt, std::string why);
-    int failNts(NtsFailure failure, std::string why);
+    Attempt fail(Attempt attempt, UpdateResult result, std::string why);
+    int failNts(NtsFailure failure, UpdateResult result, std::string why);
     int setClock(const SntpResult& result);
     // The PC's time as a timestamp; the clock counts whole milliseconds, so a reading stands
     // for the middle of its millisecond.
@@ -143,7 +147,8 @@ class SntpClient {
     SntpReplyCheck lastRefusal_ = SntpReplyCheck::Usable;  // the last reply refused, if any
     NtsFailure lastNtsFailure_ = NtsFailure::None;
     NtsExchangeInfo lastNts_;
-    SntpResult lastResult_;
+    SntpResult lastMeasurement_;
+    UpdateResult lastResult_ = UpdateResult::Set;
     int requests_ = kRequests;
 };
 

@@ -12,17 +12,9 @@
 
 #include "sync/gps_clock_setter.h"
 #include "sync/sync_context.h"
+#include "sync/update_outcome.h"
 
 namespace horalux {
-
-// How one clock update ended, for the worker's owner.
-struct SyncReport {
-    bool network = false;                      // the reference was the network
-    GpsClockResult gps = GpsClockResult::Set;  // GPS: how the update ended
-    int networkResult = 0;                     // network: the network update's 1 (done) or 0
-    std::optional<ClockSetOutcome> clock;      // the clock setting, when one was tried: why it was
-                                               // or was not set
-};
 
 // Runs clock updates, each on a short-lived thread of its own, so the user interface keeps going
 // while an update waits for the GPS second or a time server. At most one update runs at a time:
@@ -33,13 +25,17 @@ struct SyncReport {
 // outlives the objects the updates work on.
 class SyncWorker {
   public:
-    // One network clock update with the given server; NetworkUpdate unless a test replaces it.
-    using NetworkUpdateFunction = std::function<int(SyncContext&, const std::string& server)>;
-    // Called on the update's thread as it ends (not for a dropped request).
-    using ReportFunction = std::function<void(const SyncReport&)>;
+    // One network clock update with the given server; RunNetworkUpdate unless a test replaces
+    // it.
+    using NetworkUpdateFunction =
+        std::function<UpdateOutcome(SyncContext&, const std::string& server)>;
+    // Receives how each update ended, on the update's thread, just before the update counts as
+    // ended (syncBusy 0). Requests dropped because another update runs, and updates stopped by
+    // the worker's end, report nothing.
+    using OutcomeListener = std::function<void(const UpdateOutcome&)>;
 
     explicit SyncWorker(SyncContext ctx, NetworkUpdateFunction networkUpdate = {},
-                        ReportFunction report = {});
+                        OutcomeListener onOutcome = {});
     ~SyncWorker();
     SyncWorker(const SyncWorker&) = delete;
     SyncWorker& operator=(const SyncWorker&) = delete;
@@ -60,12 +56,14 @@ class SyncWorker {
         bool finished = false;  // guarded by mutex_
     };
 
-    void run(const std::stop_token& stop, const std::string& server);
+    void run(const std::stop_token& stop, const std::string& server, const std::string& sentence);
+    UpdateOutcome update(const std::stop_token& stop, const std::string& server,
+                         const std::string& sentence);
     void finish(Job& job);
 
     SyncContext ctx_;
     NetworkUpdateFunction networkUpdate_;
-    ReportFunction report_;
+    OutcomeListener onOutcome_;
 
     mutable std::mutex mutex_;
     std::condition_variable idle_;

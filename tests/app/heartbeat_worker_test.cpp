@@ -44,7 +44,7 @@ TEST(HeartbeatWorkerTest, PeriodicUpdatesRunOnTheWorkerWithTheServerChosenForThe
                           servers.push_back(server);
                           busyDuringUpdate += ctx.flags.syncBusy.load();
                           ctx.flags.networkFailed = server == "server-2" ? 1 : 0;
-                          return 1;
+                          return UpdateOutcome{};
                       });
     int chosen = 0;
     UpdateStarter starter(

@@ -75,6 +75,7 @@ e2e_init() {
     chmod 700 "$E2E_WORK/runtime"
     export XDG_CONFIG_HOME="$E2E_WORK/config"
     export XDG_RUNTIME_DIR="$E2E_WORK/runtime"
+    export XDG_STATE_HOME="$E2E_WORK/state"
     export HORALUX_CLOCK_FILE="$E2E_WORK/clock-offset"
     export HORALUX_TRACE=1
     export QT_QPA_PLATFORM=xcb

@@ -42,7 +42,9 @@ e2e_sntp_settings "127.0.0.1:$E2E_CHRONY_PORT"
 : >"$E2E_APP_LOG"
 e2e_start_app
 e2e_wait 70 grep -q 'tray icon=141' "$E2E_APP_LOG" || e2e_fail "the tray never showed icon 141"
-grep -q 'tip="Horalux - Cannot connect to network\\ntime server"' "$E2E_APP_LOG" ||
+# The tip ends with the update's outcome once it is recorded: a closed port refuses at once.
+e2e_wait 5 grep -q 'tip="Horalux - Cannot connect to network\\ntime server\\nNot set: server not reached"' \
+    "$E2E_APP_LOG" ||
     e2e_fail "wrong tip for a failed update"
 e2e_stop "$E2E_APP_PID"
 

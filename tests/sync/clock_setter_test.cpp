@@ -82,6 +82,7 @@ TEST(ClockSetterTest, EachPathSetsTheClockItsOwnWayAndRemembersTheLastOutcome) {
         EXPECT_FALSE(setter.lastOutcome());
         EXPECT_TRUE(setter.apply(correction).set());
         EXPECT_EQ(clock.settings(), std::vector<SystemTime>{target});
+        EXPECT_EQ(setter.lastStep(), 1650ms) << "what the setting changed: new minus old time";
         EXPECT_EQ(capability.raises, 1);
         EXPECT_FALSE(capability.raised);
         capability.setAnswer(TimeCapability::Result::Failed);
@@ -92,8 +93,12 @@ TEST(ClockSetterTest, EachPathSetsTheClockItsOwnWayAndRemembersTheLastOutcome) {
         EXPECT_EQ(setter.apply(correction), (ClockSetOutcome{ClockSetResult::ClockRefused,
                                                              "the system refused the new time"}));
         EXPECT_EQ(setter.lastOutcome()->result, ClockSetResult::ClockRefused);
+        EXPECT_FALSE(setter.lastStep()) << "a refused setting changed nothing";
+        clock.setAllowSetting(true);
+        EXPECT_TRUE(setter.apply(correction).set());
         setter.forget();
         EXPECT_FALSE(setter.lastOutcome());
+        EXPECT_FALSE(setter.lastStep());
     }
     {
         // The virtual clock: no capability to raise.

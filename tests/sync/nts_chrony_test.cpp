@@ -35,14 +35,15 @@ struct NtsUpdate {
         f.ctx.nts = &sessions;
     }
 
-    NetworkUpdateReport run(uint16_t kePort, double* seconds = nullptr) {
+    UpdateOutcome run(uint16_t kePort, double* seconds = nullptr) {
         const auto start = steady_clock::now();
-        NetworkUpdateReport report = RunNetworkUpdate(f.ctx, "127.0.0.1:" + std::to_string(kePort));
+        UpdateOutcome report = RunNetworkUpdate(f.ctx, "127.0.0.1:" + std::to_string(kePort));
         if (seconds != nullptr) {
             *seconds = test::seconds(steady_clock::now() - start);
         }
         return report;
     }
+    NtsFailure ntsFailure() const { return static_cast<NtsFailure>(f.flags.ntsFailure.load()); }
 
     test::TempDir dir;
     VirtualSystemClock clock;
@@ -90,9 +91,9 @@ TEST_F(NtsChronyTest, MeasuresAServerAheadAndKeepsItsCookiesForTheNextUpdate) {
     for (const int64_t wrongBy : {int64_t{3600000}, int64_t{-3600000}}) {
         SCOPED_TRACE(wrongBy);
         ASSERT_TRUE(update.clock.setUtc(utcFromUnixMillis(systemUnixMillis() + wrongBy)));
-        const NetworkUpdateReport report = update.run(server.ntsPort());
-        EXPECT_EQ(report.result, 1) << report.failure;
-        EXPECT_EQ(report.ntsFailure, NtsFailure::None);
+        const UpdateOutcome report = update.run(server.ntsPort());
+        EXPECT_EQ(report.result, UpdateResult::Set) << report.detail;
+        EXPECT_EQ(update.ntsFailure(), NtsFailure::None);
         ASSERT_TRUE(report.delayMs);
         EXPECT_LT(*report.delayMs, 100.0);
         EXPECT_NEAR(static_cast<double>(update.clock.offsetMillis()), 2500.0, 2.0);
@@ -111,7 +112,7 @@ TEST_F(NtsChronyTest, MeasuresAServerAheadAndKeepsItsCookiesForTheNextUpdate) {
         kept->cookies.add(std::vector<uint8_t>(100, 0x5A));
     }
     sessions.keep(key, std::move(*kept));
-    EXPECT_EQ(update.run(server.ntsPort()).result, 1);
+    EXPECT_EQ(update.run(server.ntsPort()).result, UpdateResult::Set);
     EXPECT_EQ(sessions.keyExchanges(), 2);
 
     // A used-up jar: one new key exchange too.
@@ -119,7 +120,7 @@ TEST_F(NtsChronyTest, MeasuresAServerAheadAndKeepsItsCookiesForTheNextUpdate) {
     ASSERT_TRUE(kept);
     kept->cookies.clear();
     sessions.keep(key, std::move(*kept));
-    EXPECT_EQ(update.run(server.ntsPort()).result, 1);
+    EXPECT_EQ(update.run(server.ntsPort()).result, UpdateResult::Set);
     EXPECT_EQ(sessions.keyExchanges(), 3);
     EXPECT_NEAR(static_cast<double>(update.clock.offsetMillis()), 2500.0, 2.0);
 }
@@ -175,25 +176,28 @@ TEST_F(NtsChronyTest, RefusesWhatIsNotAuthenticInBoundedTimeAndSetsNothing) {
         NtsUpdate update(sessions);
         if (c.warm) {
             setEdit([](auto&) {});
-            ASSERT_EQ(update.run(server.ntsPort()).result, 1);
+            ASSERT_EQ(update.run(server.ntsPort()).result, UpdateResult::Set);
         }
         const int64_t before = update.clock.offsetMillis();
         setEdit(c.edit);
         double took = 0;
-        const NetworkUpdateReport report = update.run(server.ntsPort(), &took);
-        EXPECT_EQ(report.ntsFailure, c.failure) << report.failure;
+        const UpdateOutcome report = update.run(server.ntsPort(), &took);
+        EXPECT_EQ(update.ntsFailure(), c.failure) << report.detail;
         EXPECT_EQ(update.f.flags.ntsFailure, static_cast<int32_t>(c.failure));
         EXPECT_EQ(sessions.keyExchanges(), c.keyExchanges);
         EXPECT_LT(took, 4.0);
         if (c.failure == NtsFailure::None) {
-            EXPECT_EQ(report.result, 1) << report.failure;
+            EXPECT_EQ(report.result, UpdateResult::Set) << report.detail;
             EXPECT_GT(relay.replies(), 0);
             continue;
         }
-        EXPECT_EQ(report.result, 0);
+        // The record says the same: the outcome's reason follows the NTS failure.
+        EXPECT_EQ(report.result, c.failure == NtsFailure::CertificateNotTrusted
+                                     ? UpdateResult::NtsCertificate
+                                     : UpdateResult::NtsNotAuthentic);
         EXPECT_EQ(update.f.flags.networkFailed, 1);
         EXPECT_EQ(update.clock.offsetMillis(), before) << "nothing set";
-        EXPECT_FALSE(report.failure.empty());
+        EXPECT_FALSE(report.detail.empty());
     }
 
     // horalux-diag says the same in words.
@@ -228,9 +232,9 @@ TEST(NtsKeyExchangeTest, AServerThatIsNoNtsServerIsRefusedInBoundedTime) {
         NtsSessions sessions;
         NtsUpdate update(sessions);
         double took = 0;
-        const NetworkUpdateReport report = update.run(server.port(), &took);
-        EXPECT_EQ(report.result, 0);
-        EXPECT_EQ(report.ntsFailure, c.failure) << report.failure;
+        const UpdateOutcome report = update.run(server.port(), &took);
+        EXPECT_NE(report.result, UpdateResult::Set);
+        EXPECT_EQ(update.ntsFailure(), c.failure) << report.detail;
         EXPECT_EQ(update.f.flags.networkFailed, 1);
         EXPECT_GE(took, c.minSeconds);
         EXPECT_LT(took, c.maxSeconds);

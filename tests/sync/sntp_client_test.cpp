@@ -198,7 +198,7 @@ TEST(SntpClientTest, KeepsTheSampleWithTheLeastRoundTrip) {
         if (c.samples > 0) {
             EXPECT_EQ(r.samples, c.samples);
             EXPECT_NEAR(r.offset, c.offset, kTolerance);
-            EXPECT_EQ(client.lastResult().delay, r.delay);
+            EXPECT_EQ(client.lastMeasurement().delay, r.delay);
         }
     }
 }

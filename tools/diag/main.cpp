@@ -2,6 +2,7 @@
 //   horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]
 //   horalux-diag sntp HOST [--port N] [--nts]
 //   horalux-diag daytime HOST [--port N]
+//   horalux-diag history [FILE]
 //   horalux-diag feed DEVICE [--unit N] [--seconds S] [--delay MS] [--baud B] [--time-source ...]
 // It never sets the clock.
 #include <cstdio>
@@ -19,6 +20,7 @@ int usage() {
         "usage: horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]\n"
         "       horalux-diag sntp HOST [--port N] [--nts]\n"
         "       horalux-diag daytime HOST [--port N]\n"
+        "       horalux-diag history [FILE]\n"
         "       horalux-diag feed DEVICE [--unit N] [--seconds S] [--delay MS] [--baud B]\n"
         "                             [--time-source gga|rmc|zda]\n");
     return 2;
@@ -40,6 +42,9 @@ int main(int argc, char** argv) {
     }
     if (command == "daytime") {
         return horalux::diag::runDaytime(args);
+    }
+    if (command == "history") {
+        return horalux::diag::runHistory(args);
     }
     if (command == "feed") {
         return horalux::diag::runFeed(args);
