@@ -5,8 +5,8 @@
 # running, then (chronyd without the refclock) that it does not read the feed, then (chronyd with
 # "refclock SHM N") that it reads it, selected, with its offset. chronyd selects the GPS source
 # within 60 s with an offset within 10 ms; a second chronyd, as a LAN client, measures the first
-# within 1 ms. Periodic GPS updates leave the clock to chronyd. Unchecked, the feed stops: chronyd
-# gets no new sample.
+# within 1 ms. Periodic GPS updates leave the clock to chronyd, as the record of updates and the
+# tray's tip say. Unchecked, the feed stops: chronyd gets no new sample.
 source "$(dirname "$0")/harness.sh"
 e2e_init chrony-feed
 command -v chronyd >/dev/null || e2e_fail "chronyd is not installed (Debian package chrony)"
@@ -93,8 +93,17 @@ awk -v m="$measured" -v a="$served_before" -v b="$served" 'BEGIN {
         lo = (a < b ? a : b) - 0.001; hi = (a < b ? b : a) + 0.001; exit !(m >= lo && m <= hi) }' ||
     e2e_fail "the client measured $measured s where the first serves $served_before..$served s"
 
-# The periodic GPS updates (every minute) left the clock to chronyd.
+# The periodic GPS updates (every minute, the first at start-up) left the clock to chronyd, and
+# the record and the tray's tip say so.
 [ "$(e2e_clock_offset)" = 120000 ] || e2e_fail "the clock was set from GPS: $(e2e_clock_offset) ms"
+"${E2E_NOCAP[@]}" "$E2E_BIN/horalux-diag" history | /usr/bin/python3 -c '
+import json, sys
+updates = json.load(sys.stdin)
+assert updates and all(u["reference"] == "GPS" and u["result"] == "not set" and
+                       u["reason"] == "left-to-chronyd" for u in updates), updates
+' || e2e_fail "the record does not say the clock was left to chronyd"
+grep -q 'tip="Horalux\\nNot set: left to chronyd"' "$E2E_APP_LOG" ||
+    e2e_fail "the tray's tip does not say the clock was left to chronyd"
 
 # Off: chronyd sees nothing new, and the page shows the other services' line again.
 e2e_a11y action "$win" "Feed GPS time to chronyd" "check box"
