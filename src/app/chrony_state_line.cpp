@@ -135,7 +135,8 @@ std::string ChronyStateLine(const ChronycResult& result, const ChronyFeed::Statu
     const std::string example =
         " Its refclock line is in /usr/share/doc/horalux/examples/horalux-chrony.conf.";
     if (!feed.error.empty()) {
-        return "Horalux cannot hand GPS time to chronyd (" + segment + "): " + feed.error + ".";
+        return "Horalux cannot hand GPS time to chronyd (" + segment + "): " + feed.error + "." +
+               example;
     }
     if (!result.started) {
         return "chronyc is not installed: chronyd's state cannot be shown. GPS time goes to " +

@@ -106,7 +106,8 @@ TEST(ChronyStateLineTest, SaysHowChronydStands) {
          "chronyd's answer could not be read: Name/IP address"},
         {"no segment", answered(gps), broken,
          "Horalux cannot hand GPS time to chronyd (SHM 2): shared memory 0x4e545032: another "
-         "user's segment that this user may not write."},
+         "user's segment that this user may not write. Its refclock line is in "
+         "/usr/share/doc/horalux/examples/horalux-chrony.conf."},
     };
     std::string previous;
     for (const Case& c : cases) {
