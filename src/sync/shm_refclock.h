@@ -41,8 +41,8 @@ struct RefclockSample {
 // again and valid goes to 1 once they are all written. A reader that copied the fields while
 // they changed sees count differ after its copy (or valid 0 before it) and drops them.
 //
-// Every access to the segment is atomic (the other side is another process), ordered by release
-// fences so that a reader with acquire fences sees the fields of the count it reads.
+// Every access to the segment is atomic (the other side is another process), each store a release,
+// so that a reader's acquire loads see the fields of the count they read, or a count that moved.
 class ShmRefclockWriter {
   public:
     // Log2 of the precision announced: about a millisecond, what a serial line's time gives.
