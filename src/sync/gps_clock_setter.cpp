@@ -1,7 +1,5 @@
 #include "sync/gps_clock_setter.h"
 
-#include <thread>
-
 #include "app/settings_keys.h"
 
 namespace horalux {
@@ -17,29 +15,23 @@ int secondOfDay(const GpsTimeSnapshot& t) {
     return (t.utcHour * 60 + t.utcMinute) * 60 + t.utcSecond;
 }
 
-// Polls the GPS second until it differs from last.utcSecond, yielding between polls. With
-// `successorOnly`, a change counts only when the new time of day lies one or two seconds after
-// `last` (a receiver may drop a second); anything else (the reader's reset of a silent receiver
-// to 00:00:00, a garbled time) becomes the new reference and the wait goes on. `last` receives
-// the time that ended the wait.
+// Sleeps until the GPS second differs from last.utcSecond: the parser wakes the wait as soon as it
+// has decoded a time sentence. With `successorOnly`, a change counts only when the new time of
+// day lies one or two seconds after `last` (a receiver may drop a second); anything else (the
+// reader's reset of a silent receiver to 00:00:00, a garbled time) becomes the new reference and
+// the wait goes on. `last` receives the time that ended the wait.
 Wait waitForTurnOver(const GpsState& gps, GpsTimeSnapshot& last, bool successorOnly,
                      const std::stop_token& stop, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
-        if (stop.stop_requested()) {
-            return Wait::Stopped;
+        if (!gps.WaitForSecondChange(last.utcSecond, deadline, stop)) {
+            return stop.stop_requested() ? Wait::Stopped : Wait::TimedOut;
         }
-        std::this_thread::yield();
-        if (gps.utcSecondNow() != last.utcSecond) {
-            const GpsTimeSnapshot now = gps.timeSnapshot();
-            const int step = ((secondOfDay(now) - secondOfDay(last)) % 86400 + 86400) % 86400;
-            last = now;
-            if (!successorOnly || step == 1 || step == 2) {
-                return Wait::TurnedOver;
-            }
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return Wait::TimedOut;
+        const GpsTimeSnapshot now = gps.timeSnapshot();
+        const int step = ((secondOfDay(now) - secondOfDay(last)) % 86400 + 86400) % 86400;
+        last = now;
+        if (!successorOnly || step == 1 || step == 2) {
+            return Wait::TurnedOver;
         }
     }
 }

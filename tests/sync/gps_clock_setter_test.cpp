@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <time.h>
+
 #include <chrono>
 #include <thread>
 
@@ -125,9 +127,19 @@ class SetClockFromGpsTest : public ::testing::Test {
     SentenceFeeder feeder_;
 };
 
+// The CPU time the calling thread has used, in milliseconds.
+double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
 TEST_F(SetClockFromGpsTest, SetsTheSecondJustBegunPlusTheStoredDelay) {
     sendTwoSeconds();
+    const double cpuBefore = threadCpuMs();
     EXPECT_EQ(SetClockFromGps(f_.ctx), GpsClockResult::Set);  // "GPSTimeDelay" absent: 50
+    // The half second of waiting sleeps: the parser wakes it (a polling wait burns it all).
+    EXPECT_LT(threadCpuMs() - cpuBefore, 50.0);
     ASSERT_EQ(f_.clock.settingCount(), 1u);
     SystemTime set = f_.clock.settings()[0];
     EXPECT_EQ(set.year, 2001);

@@ -2,6 +2,8 @@
 //   horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]
 //   horalux-diag sntp HOST [--port N]
 //   horalux-diag daytime HOST [--port N]
+//   horalux-diag delay DEVICE --server HOST[:PORT] [--seconds N] [--baud N|auto]
+//                      [--time-source gga|rmc|zda]
 // It never sets the clock.
 #include <cstdio>
 #include <cstring>
@@ -16,7 +18,9 @@ int usage() {
     std::fprintf(stderr,
                  "usage: horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]\n"
                  "       horalux-diag sntp HOST [--port N]\n"
-                 "       horalux-diag daytime HOST [--port N]\n");
+                 "       horalux-diag daytime HOST [--port N]\n"
+                 "       horalux-diag delay DEVICE --server HOST[:PORT] [--seconds N]\n"
+                 "                          [--baud N|auto] [--time-source gga|rmc|zda]\n");
     return 2;
 }
 
@@ -36,6 +40,9 @@ int main(int argc, char** argv) {
     }
     if (command == "daytime") {
         return horalux::diag::runDaytime(args);
+    }
+    if (command == "delay") {
+        return horalux::diag::runDelay(args);
     }
     return usage();
 }
