@@ -58,6 +58,11 @@ bool GpsState::WaitForSecondChange(int second, std::chrono::steady_clock::time_p
 }
 
 void GpsState::RecordTimeArrivalLocked(int64_t arrivalNs) {
+    const TimeSentenceArrival& last = arrivals_[arrivalCount_ % kArrivalsKept];
+    if (arrivalCount_ > 0 && last.utcHour == utcHour && last.utcMinute == utcMinute &&
+        last.utcSecond == utcSecond) {
+        return;  // another constellation's sentence of the same second: the first one counts
+    }
     ++arrivalCount_;
     arrivals_[arrivalCount_ % kArrivalsKept] = {arrivalCount_, arrivalNs, utcHour, utcMinute,
                                                 utcSecond};
@@ -71,6 +76,14 @@ std::vector<TimeSentenceArrival> GpsState::ArrivalsAfter(uint64_t sequence) cons
         out.push_back(arrivals_[s % kArrivalsKept]);
     }
     return out;
+}
+
+std::optional<TimeSentenceArrival> GpsState::LastArrival() const {
+    std::lock_guard lock(publishMutex_);
+    if (arrivalCount_ == 0) {
+        return std::nullopt;
+    }
+    return arrivals_[arrivalCount_ % kArrivalsKept];
 }
 
 uint64_t GpsState::LastArrivalSequence() const {

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <vector>
 
@@ -39,8 +40,8 @@ struct GpsTimeSnapshot {
     uint8_t zdaDay = 0;
 };
 
-// When the sentence reader saw the end of a sentence that set the time fields (the sentence the
-// clock is set from, "UseTimrFrom"), and the time it named.
+// When the sentence reader saw the end of the first sentence of a new second that set the time
+// fields (the sentence the clock is set from, "UseTimrFrom"), and the time it named.
 struct TimeSentenceArrival {
     uint64_t sequence = 0;  // 1 for the first time sentence since the program started
     int64_t arrivalNs = 0;  // steady clock (time since boot), when its bytes were read
@@ -110,12 +111,15 @@ class GpsState {
     // Wakes the waiters; the parser calls it after each time sentence, once the lock is released.
     void NotifyTimeChanged() const { timeChanged_.notify_all(); }
 
-    // Records a time sentence's arrival with the time fields as they are now; the caller holds
-    // publishMutex() (the parser, right after decoding it).
+    // Records a time sentence's arrival with the time fields as they are now, unless they name
+    // the second the last arrival named (a receiver of several constellations sends one such
+    // sentence for each: the first turns the second over, and the clock is set from it). The
+    // caller holds publishMutex() (the parser, right after decoding it).
     void RecordTimeArrivalLocked(int64_t arrivalNs);
     // The arrivals after `sequence` that are still kept, oldest first.
     std::vector<TimeSentenceArrival> ArrivalsAfter(uint64_t sequence) const;
     uint64_t LastArrivalSequence() const;
+    std::optional<TimeSentenceArrival> LastArrival() const;
 
   private:
     mutable std::mutex publishMutex_;

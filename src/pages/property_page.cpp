@@ -284,10 +284,15 @@ QComboBox* PropertyPage::EditableList(int id, DlgRect rect) {
     completer->setCompletionRole(Qt::EditRole);
     box->setCompleter(completer);
     const QRect geometry = TemplateRect(rect);
+    const QPointer<QLabel> label = pendingLabel_;
     PlaceControl(id, box, rect, true);
     box->setGeometry(geometry.x(), geometry.y(), geometry.width(),
                      std::max(geometry.height(), box->sizeHint().height()));
     QLineEdit* edit = box->lineEdit();
+    // A screen reader reads the field by its label, as it reads any edit.
+    if (label != nullptr) {
+        edit->setAccessibleName(label->text().remove(QLatin1Char('&')));
+    }
     const QFont base = edit->font();
     connect(edit, &QLineEdit::textChanged, box, [edit, base] { FitEditText(*edit, base); });
     return box;

@@ -106,6 +106,11 @@ void ReceiverDelayDialog::Refresh() {
     progress_->setValue(progress_->maximum());
     if (result->outcome == DelayOutcome::Measured) {
         measured_->setText(QString::fromStdString(result->text));
+        // The whole text in view, from its start.
+        measured_->setMinimumWidth(measured_->fontMetrics().horizontalAdvance(measured_->text()) +
+                                   4 * measured_->fontMetrics().averageCharWidth());
+        measured_->setCursorPosition(0);
+        adjustSize();
         status_->setText(QStringLiteral("Done. \"Use This Delay\" makes %1 ms the fix-up delay.")
                              .arg(result->figures.medianMs));
         use_->setEnabled(true);

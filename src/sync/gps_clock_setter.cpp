@@ -1,5 +1,7 @@
 #include "sync/gps_clock_setter.h"
 
+#include <algorithm>
+
 #include "app/settings_keys.h"
 
 namespace horalux {
@@ -37,6 +39,18 @@ Wait waitForTurnOver(const GpsState& gps, GpsTimeSnapshot& last, bool successorO
 }
 
 }  // namespace
+
+int64_t MillisSinceArrival(const std::optional<TimeSentenceArrival>& arrival,
+                           const GpsTimeSnapshot& time) {
+    if (!arrival || arrival->arrivalNs == 0 || arrival->utcHour != time.utcHour ||
+        arrival->utcMinute != time.utcMinute || arrival->utcSecond != time.utcSecond) {
+        return 0;
+    }
+    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+    return std::clamp<int64_t>((now - arrival->arrivalNs + 500000) / 1000000, 0, 999);
+}
 
 std::optional<SystemTime> ComposeGpsTime(const SystemTime& pcUtc, const GpsTimeSnapshot& gps,
                                          int delayMs) {
@@ -105,13 +119,17 @@ GpsClockResult SetClockFromGps(SyncContext& ctx, std::stop_token stop,
         }
     }
 
-    // Straight on after the turn-over: every microsecond here is an error in the clock.
+    // Straight on after the turn-over. The time this thread took to wake since the reader saw the
+    // sentence's end is added, so that a busy machine does not set the clock late.
     const SystemTime pcUtc = ctx.clock.utcNow();
+    const int64_t sinceArrival = MillisSinceArrival(ctx.gps.LastArrival(), gps);
     const std::optional<SystemTime> target = ComposeGpsTime(pcUtc, gps, delay);
     if (!target) {
         return GpsClockResult::InvalidTime;
     }
-    return ctx.clock.setUtc(*target) ? GpsClockResult::Set : GpsClockResult::Refused;
+    return ctx.clock.setUtc(utcFromUnixMillis(toUnixMillis(*target) + sinceArrival))
+               ? GpsClockResult::Set
+               : GpsClockResult::Refused;
 }
 
 }  // namespace horalux

@@ -151,6 +151,9 @@ TEST_F(NmeaReaderTest, TimeSentencesAreRecordedWithWhenTheirEndWasRead) {
     EXPECT_LE(arrivals[0].arrivalNs, after);
     EXPECT_EQ(arrivals[0].utcHour * 10000 + arrivals[0].utcMinute * 100 + arrivals[0].utcSecond,
               123519);
+    // Another constellation's sentence of the same second: the first one turned it over.
+    feed(sentence("GAGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,"));
+    EXPECT_EQ(gps.LastArrivalSequence(), 1u);
 
     // The last kArrivalsKept are kept, oldest first; a reader asks for those after its last.
     gps.timeSource = 1;

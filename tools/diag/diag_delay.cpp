@@ -148,11 +148,14 @@ int runDelay(const std::vector<std::string>& args) {
     const auto clock = makeSystemClock();
     NmeaReader reader(gps, parser, *clock);
 
-    // The speed: sentences at the given one, or the first the search finds (two rounds at most).
+    // The speed: sentences at the given one, or the first the search finds (two rounds at most),
+    // once a few have come at it (one that slipped through before the port was set is no proof).
+    constexpr uint64_t kSentencesToTrust = 3;
     BaudDetector detector(startBaud);
+    uint64_t validAtSpeed = 0;
     const auto searchStart = Steady::now();
     const auto searchEnd = searchStart + (o.baud != 0 ? 10s : 30s);
-    while (reader.validSentences() == 0 || detector.searching()) {
+    while (reader.validSentences() - validAtSpeed < kSentencesToTrust || detector.searching()) {
         if (Steady::now() > searchEnd) {
             std::fprintf(stderr, "horalux-diag delay: no NMEA sentences from %s%s\n",
                          o.device.c_str(), o.baud != 0 ? " at that speed" : " at any speed");
@@ -163,6 +166,7 @@ int runDelay(const std::vector<std::string>& args) {
             detector.Observe(steadyMs(), reader.bytesRead(), reader.validSentences());
         if (step.kind == BaudDetector::Step::Kind::TrySpeed && o.baud == 0) {
             port.SetSpeed(step.baud);
+            validAtSpeed = reader.validSentences();
         }
     }
     const double searchSeconds = std::chrono::duration<double>(Steady::now() - searchStart).count();

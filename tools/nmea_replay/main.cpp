@@ -299,17 +299,25 @@ WriteResult writeAll(int fd, std::string_view bytes) {
     return WriteResult::Done;
 }
 
-// The line a burst goes out on: the descriptor, its speed (0: not paced) and the speed the
-// program reads it at.
+// The line a burst goes out on: the descriptor, its speed (0: not paced), and the master end of
+// our pseudo-terminal, whose speed is the one the program reads it at (-1: not ours; the program
+// reads at the line's speed).
 struct Line {
     int fd;
     int senderBaud;
-    int receiverBaud;
+    int master;
+
+    int receiverBaud() const {
+        const int baud = master >= 0 ? programSpeed(master) : 0;
+        return baud > 0 ? baud : senderBaud;
+    }
 };
 
 // Sends one burst of the UTC second `second`, starting at `startNs` (real time): all at once when
-// the line is not paced, else each byte when a UART at the program's speed would have it. Notes
-// in `truth` when each whole time sentence's last checksum character left.
+// the line is not paced, else each byte when a UART at the program's speed would have it. When
+// the program changes its speed during the burst, the rest of it is lost (as on a real line,
+// whose receiver loses its footing). Notes in `truth` when each whole time sentence's last
+// checksum character left.
 WriteResult sendBurst(const Line& line, const std::string& bytes, int64_t second, int64_t startNs,
                       FILE* truth) {
     using horalux::replay::UartByte;
@@ -318,14 +326,22 @@ WriteResult sendBurst(const Line& line, const std::string& bytes, int64_t second
         for (const char c : bytes) {
             received.push_back({static_cast<uint8_t>(c), 0.0});
         }
-    } else {
-        const int receiverBaud = line.receiverBaud > 0 ? line.receiverBaud : line.senderBaud;
+    }
+    const int receiverBaud = line.receiverBaud();
+    if (line.senderBaud != 0) {
         received = horalux::replay::ReceiveAs(bytes, line.senderBaud, receiverBaud);
     }
-    // Only what arrives as it was sent has sentences the program can take.
+    // Only what arrives as it was sent has sentences the program can take; of each type, the
+    // first of the burst turns the second over (a receiver of several constellations sends one
+    // for each).
     std::vector<horalux::replay::TimeSentenceEnd> ends;
     if (truth != nullptr && received.size() == bytes.size()) {
-        ends = horalux::replay::TimeSentenceEnds(bytes);
+        for (const auto& end : horalux::replay::TimeSentenceEnds(bytes)) {
+            if (std::none_of(ends.begin(), ends.end(),
+                             [&](const auto& e) { return e.type == end.type; })) {
+                ends.push_back(end);
+            }
+        }
     }
     size_t nextEnd = 0;
     size_t from = 0;
@@ -336,6 +352,9 @@ WriteResult sendBurst(const Line& line, const std::string& bytes, int64_t second
         };
         if (!sleepUntil(due(from))) {
             return WriteResult::Stopped;
+        }
+        if (line.receiverBaud() != receiverBaud) {
+            return WriteResult::Done;
         }
         const int64_t now = realNowNs();
         size_t to = from;
@@ -428,7 +447,7 @@ int main(int argc, char** argv) {
         const std::string bytes =
             options.synthetic ? SyntheticReceiver::burst(second)
                               : script.render(next, horalux::replay::utcSecondFromUnix(second));
-        Line line{fd, options.baud, pty ? programSpeed(pty->master) : options.baud};
+        const Line line{fd, options.baud, pty ? pty->master : -1};
         const WriteResult result = sendBurst(line, bytes, second, start, truth);
         if (result == WriteResult::Closed) {
             std::fprintf(stderr, "nmea-replay: %s closed (%s); stopping\n",
