@@ -7,6 +7,7 @@
 #   e2e_start_x / e2e_start_tray   Xvfb (DISPLAY exported) and a tray host on it
 #   e2e_settings < INI             the settings file the program starts with
 #   e2e_ini_get SECTION KEY        a value the program stored (empty when absent)
+#   e2e_receiver_settings DEV BAUD  settings for a receiver at DEV (more INI text on stdin)
 #   e2e_start_pty                  a pty pair: the program reads $E2E_GPS, a feeder writes $E2E_FEED
 #   e2e_start_replay ARGS...       nmea-replay (e.g. --synthetic "$E2E_FEED")
 #   e2e_start_chrony               an NTP server on 127.0.0.1:$E2E_CHRONY_PORT
@@ -181,6 +182,25 @@ $(cat)
 
 [Serial%20Port%20Commmunications]
 Device=$E2E_GPS
+INI
+}
+
+# The settings of a program on the receiver at device $1, "Baud" $2, the first-run dialog done, no
+# periodic update within a test's time and no desktop clock; INI text read from stdin (further
+# sections) follows.
+e2e_receiver_settings() {
+    e2e_settings <<INI
+[Settings]
+FirstTimeConfig=0
+UseNetworkTime=0
+TimeUpdateRate=44640
+DigitalClockEnabled=0
+
+[Serial%20Port%20Commmunications]
+Device=$1
+Baud=$2
+
+$(cat)
 INI
 }
 

@@ -69,18 +69,7 @@ run_receiver() {
     local replay=$!
     e2e_track "$replay"
     e2e_wait 10 test -e "$DEVICE" || e2e_fail "nmea-replay made no pseudo-terminal"
-    e2e_settings <<INI
-[Settings]
-FirstTimeConfig=0
-UseNetworkTime=0
-TimeUpdateRate=44640
-DigitalClockEnabled=0
-UseSNTP=1
-
-[Serial%20Port%20Commmunications]
-Device=$DEVICE
-Baud=4800
-
+    e2e_receiver_settings "$DEVICE" 4800 <<INI
 [Network%20Daytime%20Protocol]
 NumberOfTimeServers=1
 NetServer-00=$SERVER
