@@ -93,12 +93,14 @@ void ReceiverDelayDialog::Refresh() {
     progress_->setValue(static_cast<int>(p.elapsedSeconds));
     const std::optional<DelayResult> result = measurement_->result();
     if (!result) {
-        status_->setText(QStringLiteral("Measuring: %1 s of %2 s, %3 time sentences, %4 answers "
-                                        "from %5.")
+        const auto count = [](int n, const char* one, const char* many) {
+            return QString::number(n) + QLatin1Char(' ') + QString::fromLatin1(n == 1 ? one : many);
+        };
+        status_->setText(QStringLiteral("Measuring: %1 s of %2 s, %3, %4 from %5.")
                              .arg(static_cast<int>(p.elapsedSeconds))
                              .arg(static_cast<int>(std::lround(p.totalSeconds)))
-                             .arg(p.sentences)
-                             .arg(p.sntpAnswers)
+                             .arg(count(p.sentences, "time sentence", "time sentences"))
+                             .arg(count(p.sntpAnswers, "answer", "answers"))
                              .arg(QString::fromStdString(server_)));
         return;
     }
