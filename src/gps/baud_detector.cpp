@@ -40,19 +40,26 @@ BaudDetector::Step BaudDetector::Observe(int64_t nowMs, uint64_t bytesRead,
             garbling_ = true;
             sinceMs_ = nowMs;
         }
-    } else {
-        // Silence proves nothing; a pause long enough ends what came before it.
-        if (nowMs - lastBytesMs_ > kTryMs) {
-            garbling_ = false;
-        }
+    } else if (nowMs - lastBytesMs_ >= kTryMs) {
+        garbling_ = false;  // silence proves nothing, and a long pause ends what came before it
         return {};
     }
-    if (nowMs - sinceMs_ < (searching_ ? kTryMs : kGarbledMs)) {
+    if (!garbling_) {
         return {};
+    }
+    if (searching_) {
+        // A try ends kTryMs after it began, when bytes came during it.
+        if (nowMs - sinceMs_ < kTryMs || lastBytesMs_ <= sinceMs_) {
+            return {};
+        }
+    } else if (!newBytes || nowMs - sinceMs_ < kGarbledMs) {
+        return {};  // a stream that stopped after its last sentence is no garbage
     }
     baud_ = NextSpeed(baud_);
     searching_ = true;
-    garbling_ = false;
+    // The try runs from now: a receiver sending once a second gives it a burst within it.
+    sinceMs_ = nowMs;
+    lastBytesMs_ = nowMs;
     return {Step::Kind::TrySpeed, baud_};
 }
 

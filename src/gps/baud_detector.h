@@ -7,11 +7,11 @@ namespace horalux {
 
 // Decides the serial line's speed from what the sentence reader makes of the bytes: while they
 // arrive and no whole sentence comes of them (NmeaReader::validSentences) for kGarbledMs, the line
-// is taken to run at another speed, and the usual speeds are tried in turn, kTryMs each, until
-// one gives a whole sentence; that one is kept (Found). The rules:
+// is taken to run at another speed, and the usual speeds are tried in turn, kTryMs each from the
+// change, until one gives a whole sentence; that one is kept (Found). The rules:
 // - silence proves nothing: a receiver that sends nothing (unplugged, wrong device) is never the
-//   reason to try another speed; time counts only while bytes come (a pause of more than kTryMs
-//   ends what came before it);
+//   reason to try another speed; time counts only while bytes come (a pause of kTryMs ends what
+//   came before it, and a try without bytes goes on until they come);
 // - a stream that gives sentences is never interrupted;
 // - a receiver that changes its speed later is followed the same way;
 // - a whole round of the six speeds from a wrong one takes kGarbledMs + 5 * kTryMs (12 s).

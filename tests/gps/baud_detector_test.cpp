@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
         SearchCase{"Silence", 4800, {{0, 0}}, 60000, std::nullopt, 0, 0},
         // Garbage at the stored speed: the next speed up is found within one round.
         SearchCase{"NineSixHundredStoredAtFortyEight", 4800, {{0, 9600}}, 30000, 9600, 4500, 1},
-        SearchCase{"FastModuleStoredAtFortyEight", 4800, {{0, 115200}}, 30000, 115200, 13000, 5},
+        SearchCase{"FastModuleStoredAtFortyEight", 4800, {{0, 115200}}, 30000, 115200, 12500, 5},
         // From a speed above the receiver's: round past the fastest to the slowest.
         SearchCase{"WrapsRound", 57600, {{0, 9600}}, 30000, 9600, 9000, 3},
         // A receiver at a speed the list does not hold: the search goes on, round after round.
