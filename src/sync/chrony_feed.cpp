@@ -6,16 +6,6 @@
 
 namespace horalux {
 
-namespace {
-
-bool sameTime(const GpsTimeSnapshot& a, const GpsTimeSnapshot& b) {
-    return a.utcHour == b.utcHour && a.utcMinute == b.utcMinute && a.utcSecond == b.utcSecond &&
-           a.zdaDateValid == b.zdaDateValid && a.zdaYear == b.zdaYear && a.zdaMonth == b.zdaMonth &&
-           a.zdaDay == b.zdaDay;
-}
-
-}  // namespace
-
 std::unique_ptr<SharedMemory> ChronyFeed::OpenSysvSegment(int key, std::string* error) {
     return SysvSharedMemory::Open(key, sizeof(ShmTime), 0600, error);
 }
@@ -56,19 +46,24 @@ bool ChronyFeed::Follow() {
     return true;
 }
 
-std::optional<RefclockSample> ChronyFeed::OnPortRead(int64_t receiveNs) {
-    const GpsTimeSnapshot time = gps_.timeSnapshot();
-    const bool changed = last_ && !sameTime(*last_, time);
-    last_ = time;
-    if (changed && !segment_) {
+std::optional<RefclockSample> ChronyFeed::OnPortRead(int64_t realtimeNowNs, int64_t steadyNowNs) {
+    const uint64_t sequence = gps_.LastArrivalSequence();
+    const bool arrived = lastArrival_ && sequence != *lastArrival_;
+    lastArrival_ = sequence;
+    if (arrived && !segment_) {
         tried_ = false;  // a segment that could not be attached is tried again once a second
     }
-    if (!Follow() || !changed || TimeLockTest(gps_, runtime_) != 1) {
+    if (!Follow() || !arrived || TimeLockTest(gps_, runtime_) != 1) {
         return std::nullopt;
     }
-    const int64_t receiveMs = receiveNs / 1000000;
-    const std::optional<SystemTime> reference =
-        ComposeGpsTime(utcFromUnixMillis(receiveMs), time, store_.read(keys::GPSTimeDelay));
+    const std::optional<TimeSentenceArrival> arrival = gps_.LastArrival();
+    const GpsTimeSnapshot time = gps_.timeSnapshot();
+    if (!IsTimedArrivalOf(arrival, time)) {
+        return std::nullopt;  // not timed, or already followed by a reset of the record
+    }
+    const int64_t receiveNs = realtimeNowNs - (steadyNowNs - arrival->arrivalNs);
+    const std::optional<SystemTime> reference = ComposeGpsTime(
+        utcFromUnixMillis(receiveNs / 1000000), time, store_.read(keys::GPSTimeDelay));
     if (!reference) {
         return std::nullopt;  // a delay out of range, or no calendar time
     }

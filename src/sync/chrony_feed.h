@@ -19,7 +19,9 @@ namespace horalux {
 // second of the time sentence ("UseTimrFrom"), only while GPS time is locked. A sample's
 // reference time is the receiver's second plus the fix-up delay ("GPSTimeDelay"), its receive
 // time the moment the sentence arrived by the real system clock, the clock chronyd reads and
-// disciplines (a virtual clock of ours plays no part here).
+// disciplines (a virtual clock of ours plays no part here). The arrival is the one the reader
+// records for the sentence (GpsState::LastArrival: when the read that brought its end was made,
+// on the steady clock), moved onto the real system clock.
 //
 // The segment is attached while the feed is on and the reference is GPS (so chronyd can be seen
 // attached to it before any sample), created with mode 0600 when chronyd has not made it yet,
@@ -37,10 +39,10 @@ class ChronyFeed {
     ChronyFeed(const SettingsStore& store, const RuntimeSettings& runtime, const GpsState& gps,
                Opener opener = OpenSysvSegment);
 
-    // After a read of the port: `receiveNs` is when it read (ns since 1970 by the real system
-    // clock). Writes a sample when the time fields changed since the last call and the rules
-    // above allow it; returns it.
-    std::optional<RefclockSample> OnPortRead(int64_t receiveNs);
+    // After a read of the port, with the time now by the real system clock (ns since 1970) and by
+    // the steady clock (ns): writes a sample when a time sentence has arrived since the last call
+    // and the rules above allow it; returns it.
+    std::optional<RefclockSample> OnPortRead(int64_t realtimeNowNs, int64_t steadyNowNs);
 
     // How the feed stands, for the user.
     struct Status {
@@ -70,7 +72,7 @@ class ChronyFeed {
     std::string error_;
     uint64_t samples_ = 0;
     bool tried_ = false;                   // an attach of unit_ failed since the last new second
-    std::optional<GpsTimeSnapshot> last_;  // the time fields at the last call
+    std::optional<uint64_t> lastArrival_;  // the arrival sequence at the last call
 };
 
 }  // namespace horalux

@@ -204,7 +204,7 @@ TEST(SystemConfigurationPageTest, FeedingChronydSwapsTheLinesForChronydsState) {
     EXPECT_EQ(f.store.read(keys::FeedChrony), 1);
     EXPECT_EQ(f.runtime.feedChrony.load(), 1);
     EXPECT_EQ(first->text(), Page::kLeftToChronyd);
-    feed.OnPortRead(0);  // the heartbeat's turn attaches the segment
+    feed.OnPortRead(0, 0);  // the heartbeat's turn attaches the segment
     ASSERT_TRUE(looked.wait(5000)) << "checking the box looks at chronyd at once";
     EXPECT_EQ(second->text().toStdString(),
               "chronyd reads the GPS time of SHM 2 (source GPS): selected, offset +0.012 ms. GPS "

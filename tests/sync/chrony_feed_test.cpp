@@ -30,8 +30,11 @@ class MemorySegment final : public SharedMemory {
 };
 
 constexpr int64_t kNs = 1000000000;
+constexpr int64_t kMs = 1000000;
 // 2001-03-18 12:00:00 UTC
 constexpr int64_t kNoon = 984916800;
+// The steady clock stood at 5000 s when the real clock stood at noon.
+constexpr int64_t kSteadyAtNoon = 5000 * kNs;
 
 class ChronyFeedTest : public ::testing::Test {
   protected:
@@ -52,12 +55,19 @@ class ChronyFeedTest : public ::testing::Test {
         store_.write(keys::GPSTimeDelay, 120);
     }
 
-    // A GGA sentence for 12:00:s read `afterMs` into that second, then the feed's turn.
-    std::optional<RefclockSample> second(int s, int64_t afterMs = 130, int fix = 1) {
+    // A GGA sentence for 12:00:s read `afterMs` into that second, then the feed's turn
+    // `laterMs` after the read.
+    std::optional<RefclockSample> second(int s, int64_t afterMs = 130, int fix = 1,
+                                         int64_t laterMs = 0) {
         std::string data = ggaData(12, 0, s);
         data[data.find(",1,08,") + 1] = static_cast<char>('0' + fix);
-        parser_.Dispatch("GPGGA", data.c_str());
-        return feed_.OnPortRead((kNoon + s) * kNs + afterMs * 1000000);
+        const int64_t read = s * kNs + afterMs * kMs;  // since noon
+        parser_.Dispatch("GPGGA", data.c_str(), kSteadyAtNoon + read);
+        return at(read + laterMs * kMs);
+    }
+    // The feed's turn at a time since noon.
+    std::optional<RefclockSample> at(int64_t sinceNoonNs) {
+        return feed_.OnPortRead(kNoon * kNs + sinceNoonNs, kSteadyAtNoon + sinceNoonNs);
     }
 
     MemorySettingsStore store_;
@@ -78,36 +88,44 @@ TEST_F(ChronyFeedTest, OneSampleForEachNewSecondWhileLocked) {
     ASSERT_TRUE(s1);
     EXPECT_EQ(s1->referenceNs, (kNoon + 1) * kNs + 120 * 1000000) << "second plus the delay";
     EXPECT_EQ(s1->receiveNs, (kNoon + 1) * kNs + 131 * 1000000) << "when the read was made";
+    EXPECT_EQ(second(2, 140, 1, 30)->receiveNs, (kNoon + 2) * kNs + 140 * kMs)
+        << "also when the feed's turn comes later";
     EXPECT_EQ(segment_->time_.clockTimeStampSec, kNoon + 1);
     EXPECT_EQ(segment_->time_.valid, 1);
 
     // A read that brings no new time (another constellation's GGA of the same second, or the
     // heartbeat's read of nothing) writes nothing.
-    EXPECT_FALSE(second(1, 400));
-    EXPECT_FALSE(feed_.OnPortRead((kNoon + 1) * kNs + 450 * 1000000));
-    EXPECT_EQ(segment_->time_.count, 2);
+    EXPECT_FALSE(second(2, 400));
+    EXPECT_FALSE(at(2 * kNs + 450 * kMs));
+    EXPECT_EQ(segment_->time_.count, 4);
 
     // Unlocked (no fix): nothing, and the next locked second again.
-    EXPECT_FALSE(second(2, 130, 0));
+    EXPECT_FALSE(second(3, 130, 0));
     EXPECT_FALSE(feed_.status().locked);
-    EXPECT_TRUE(second(3));
-    EXPECT_EQ(segment_->time_.count, 4);
-    EXPECT_EQ(feed_.status().samples, 2u);
+    EXPECT_TRUE(second(4));
+    EXPECT_EQ(segment_->time_.count, 6);
+    EXPECT_EQ(feed_.status().samples, 3u);
 
     // A negative delay reaches into the second before; an out-of-range one feeds nothing.
     store_.write(keys::GPSTimeDelay, -200);
-    EXPECT_EQ(second(4)->referenceNs, (kNoon + 3) * kNs + 800 * 1000000);
+    EXPECT_EQ(second(5)->referenceNs, (kNoon + 4) * kNs + 800 * 1000000);
     store_.write(keys::GPSTimeDelay, 1000);
-    EXPECT_FALSE(second(5));
+    EXPECT_FALSE(second(6));
+
+    // A sentence that was not timed (nothing says when it came) feeds nothing.
+    store_.write(keys::GPSTimeDelay, 120);
+    parser_.Dispatch("GPGGA", ggaData(12, 0, 7).c_str());
+    EXPECT_FALSE(at(7 * kNs + 200 * kMs));
+    EXPECT_TRUE(second(8));
 }
 
 TEST_F(ChronyFeedTest, TheZdaDateIsTheReferencesDateWhenZdaIsTheTimeSentence) {
     gps_.timeSource = 2;
     runtime_.lockNeedsGoodGga = 0;
-    parser_.Dispatch("GPZDA", zdaData(12, 0, 0, 4, 7, 2002).c_str());
-    EXPECT_FALSE(feed_.OnPortRead((kNoon + 0) * kNs));
-    parser_.Dispatch("GPZDA", zdaData(12, 0, 1, 4, 7, 2002).c_str());
-    const std::optional<RefclockSample> s = feed_.OnPortRead((kNoon + 1) * kNs);
+    parser_.Dispatch("GPZDA", zdaData(12, 0, 0, 4, 7, 2002).c_str(), kSteadyAtNoon);
+    EXPECT_FALSE(at(0));
+    parser_.Dispatch("GPZDA", zdaData(12, 0, 1, 4, 7, 2002).c_str(), kSteadyAtNoon + kNs);
+    const std::optional<RefclockSample> s = at(kNs);
     ASSERT_TRUE(s);
     EXPECT_EQ(s->referenceNs, (1025784000 + 1) * kNs + 120 * 1000000);  // 2002-07-04 12:00:01
 }
@@ -132,7 +150,7 @@ TEST_F(ChronyFeedTest, NothingIsFedWhileOffOrWhileTheNetworkIsTheReference) {
     // On again: attached at once, fed from the next new second (not the one it came on in).
     runtime_.feedChrony = 1;
     runtime_.useNetworkTime = 0;
-    EXPECT_FALSE(feed_.OnPortRead((kNoon + 13) * kNs + 900 * 1000000));
+    EXPECT_FALSE(at(13 * kNs + 900 * kMs));
     EXPECT_TRUE(feed_.status().attached);
     EXPECT_TRUE(second(14));
     // Off detaches it, and the samples count again from zero.
@@ -168,7 +186,7 @@ TEST_F(ChronyFeedTest, TheStatusTellsOfReadersAndOfSegmentsThatCannotBeHad) {
     runtime_.chronyShmUnit = 1;
     openError_ = "another user's segment that this user may not write";
     EXPECT_FALSE(second(4));
-    EXPECT_FALSE(feed_.OnPortRead((kNoon + 4) * kNs + 500 * 1000000));
+    EXPECT_FALSE(at(4 * kNs + 500 * kMs));
     EXPECT_EQ(keys_.size(), 3u);
     EXPECT_EQ(feed_.status().error, openError_);
     openError_.clear();

@@ -11,5 +11,6 @@ int runSntp(const std::vector<std::string>& args);
 int runDaytime(const std::vector<std::string>& args);
 int runFeed(const std::vector<std::string>& args);
 int runHistory(const std::vector<std::string>& args);
+int runDelay(const std::vector<std::string>& args);
 
 }  // namespace horalux::diag

@@ -151,7 +151,8 @@ int runFeed(const std::vector<std::string>& args) {
         // What the segment could show of readers is read before the new sample clears it.
         const ChronyFeed::Status before = feed.status();
         reader.Poll();
-        const std::optional<RefclockSample> sample = feed.OnPortRead(systemUnixNanos());
+        const std::optional<RefclockSample> sample =
+            feed.OnPortRead(systemUnixNanos(), steadyNanos());
         const ChronyFeed::Status status = feed.status();
         if (!status.error.empty() && !reported) {
             std::fprintf(stderr, "horalux-diag feed: %s\n", status.error.c_str());

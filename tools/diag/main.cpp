@@ -2,6 +2,8 @@
 //   horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]
 //   horalux-diag sntp HOST [--port N] [--nts]
 //   horalux-diag daytime HOST [--port N]
+//   horalux-diag delay DEVICE --server HOST[:PORT] [--seconds N] [--baud N|auto]
+//                      [--time-source gga|rmc|zda]
 //   horalux-diag history [FILE]
 //   horalux-diag feed DEVICE [--unit N] [--seconds S] [--delay MS] [--baud B] [--time-source ...]
 // It never sets the clock.
@@ -21,8 +23,10 @@ int usage() {
         "       horalux-diag sntp HOST [--port N] [--nts]\n"
         "       horalux-diag daytime HOST [--port N]\n"
         "       horalux-diag history [FILE]\n"
+        "       horalux-diag delay DEVICE --server HOST[:PORT] [--seconds N]\n"
+        "                          [--baud N|auto] [--time-source gga|rmc|zda]\n"
         "       horalux-diag feed DEVICE [--unit N] [--seconds S] [--delay MS] [--baud B]\n"
-        "                             [--time-source gga|rmc|zda]\n");
+        "                         [--time-source gga|rmc|zda]\n");
     return 2;
 }
 
@@ -45,6 +49,9 @@ int main(int argc, char** argv) {
     }
     if (command == "history") {
         return horalux::diag::runHistory(args);
+    }
+    if (command == "delay") {
+        return horalux::diag::runDelay(args);
     }
     if (command == "feed") {
         return horalux::diag::runFeed(args);
