@@ -88,10 +88,10 @@ TEST_F(ChronyFeedTest, OneSampleForEachNewSecondWhileLocked) {
     ASSERT_TRUE(s1);
     EXPECT_EQ(s1->referenceNs, (kNoon + 1) * kNs + 120 * 1000000) << "second plus the delay";
     EXPECT_EQ(s1->receiveNs, (kNoon + 1) * kNs + 131 * 1000000) << "when the read was made";
-    EXPECT_EQ(second(2, 140, 1, 30)->receiveNs, (kNoon + 2) * kNs + 140 * kMs)
-        << "also when the feed's turn comes later";
     EXPECT_EQ(segment_->time_.clockTimeStampSec, kNoon + 1);
     EXPECT_EQ(segment_->time_.valid, 1);
+    EXPECT_EQ(second(2, 140, 1, 30)->receiveNs, (kNoon + 2) * kNs + 140 * kMs)
+        << "also when the feed's turn comes later";
 
     // A read that brings no new time (another constellation's GGA of the same second, or the
     // heartbeat's read of nothing) writes nothing.
