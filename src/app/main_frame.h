@@ -55,7 +55,7 @@ struct MainFrameServices {
 // - the receiver's port, watched in GPS mode: whatever arrives is read at once (NmeaReader::Poll),
 //   so that a new GPS second reaches the clock setter within a millisecond rather than on the next
 //   tick; the lock and the rest stay on timer 1. Right after each read, GPS time goes to chronyd
-//   when the feed is on (ChronyFeed), stamped with the moment of the read. After every read the
+//   when the feed is on (ChronyFeed), stamped with its sentence's arrival. After every read the
 //   watch follows the port, which a hang-up closes and a reopen brings back, and so it does
 //   whenever the port is opened or closed;
 // - timer 3, every 200 ms: the tray icon and tip follow the reference and the worker's flags, and
