@@ -18,12 +18,12 @@
 #include "app/runtime_settings.h"
 #include "app/settings_keys.h"
 #include "diag/diag_commands.h"
+#include "diag/diag_options.h"
 #include "gps/gps_state.h"
 #include "gps/nmea_parser.h"
 #include "gps/nmea_reader.h"
 #include "gps/serial_port.h"
 #include "platform/memory_settings_store.h"
-#include "platform/message_service.h"
 #include "platform/system_clock.h"
 #include "sync/chrony_feed.h"
 
@@ -39,26 +39,6 @@ int usage(const std::string& problem) {
                  "usage: horalux-diag feed DEVICE [--unit N] [--seconds S] [--delay MS] "
                  "[--baud B] [--time-source gga|rmc|zda]\n");
     return 2;
-}
-
-// The serial port's complaints go to stderr.
-class StderrMessages final : public MessageService {
-  public:
-    void messageBox(const std::string& text, const std::string& caption, unsigned) override {
-        std::fprintf(stderr, "horalux-diag feed: %s%s%s\n", caption.c_str(),
-                     caption.empty() ? "" : ": ", text.c_str());
-    }
-    void beep(unsigned) override {}
-};
-
-bool toInt(const std::string& text, int& value) {
-    try {
-        size_t used = 0;
-        value = std::stoi(text, &used);
-        return used == text.size();
-    } catch (const std::exception&) {
-        return false;
-    }
 }
 
 std::string seconds(int64_t ns) {
@@ -90,17 +70,14 @@ int runFeed(const std::vector<std::string>& args) {
             }
             const std::string& value = args[++i];
             if (target == nullptr) {
-                const std::string names[] = {"gga", "rmc", "zda"};
-                timeSource = -1;
-                for (int16_t n = 0; n < 3; ++n) {
-                    if (value == names[n]) {
-                        timeSource = n;
-                    }
-                }
-                if (timeSource < 0) {
+                const std::optional<int16_t> source = TimeSourceNamed(value);
+                if (!source) {
                     return usage("--time-source is gga, rmc or zda");
                 }
-            } else if (!toInt(value, *target)) {
+                timeSource = *source;
+            } else if (const std::optional<int> n = WholeNumber(value)) {
+                *target = *n;
+            } else {
                 return usage(arg + " needs a number, not \"" + value + "\"");
             }
         } else if (!arg.empty() && arg[0] != '-' && device.empty()) {
@@ -129,7 +106,7 @@ int runFeed(const std::vector<std::string>& args) {
     NmeaParser parser(gps);
     RealSystemClock clock;
     NmeaReader reader(gps, parser, clock);
-    StderrMessages messages;
+    StderrMessages messages("feed");
     SerialPort port(messages);
     if (port.Open(device, baud, 0, 8, 1, 0) != 0) {
         return 1;
