@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -14,6 +15,7 @@
 #include "clock/clock_color_dialog.h"
 #include "clock/date_tip_text.h"
 #include "clock/segment_clock_display.h"
+#include "platform/window_system.h"
 
 namespace horalux {
 
@@ -90,12 +92,24 @@ ClockWindow::ClockWindow(SettingsStore& store, RuntimeSettings& runtime, const S
     // The date tip shows on hover even while another program is active.
     setAttribute(Qt::WA_AlwaysShowToolTips);
 
-    // The stored place as it is (even off the screen), but never larger than the desktop.
+    // The stored place, never larger than the desktop, and brought onto the nearest screen when
+    // it lies off every one.
+    const QString platform = QGuiApplication::platformName();
+    logic_.SetPlacesKnown(PlatformPlacesWindows(platform.toStdString()));
     const QScreen* desktop = screen();
     const QSize largest = desktop != nullptr ? desktop->virtualSize() : QSize(16384, 16384);
-    setGeometry(toQRect(
-        ClockWindowLogic::BoundedSize(logic_.StoredPosition(), largest.width(), largest.height())));
+    std::vector<PixelRect> screens;
+    for (const QScreen* each : QGuiApplication::screens()) {
+        screens.push_back(toPixelRect(each->geometry()));
+    }
+    const PixelRect place = ClockWindowLogic::OntoNearestScreen(
+        ClockWindowLogic::BoundedSize(logic_.StoredPosition(), largest.width(), largest.height()),
+        screens);
+    setGeometry(toQRect(place));
     setWindowFlag(Qt::WindowStaysOnTopHint, logic_.StartsTopmost());
+    trace_.line("window-system=" + platform.toStdString() +
+                (logic_.placesKnown() ? " places=known" : " places=unknown") +
+                " at=" + ClockWindowLogic::FormatPosition(place));
 
     // The display takes no mouse input, so presses, drags and menus over the digits are ours.
     display_->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -133,11 +147,17 @@ void ClockWindow::ShowClock() {
 
 void ClockWindow::ResetClockPosition() {
     setGeometry(toQRect(ClockWindowLogic::kDefaultPosition));
+    logic_.UserPlaced(ClockWindowLogic::kDefaultPosition);
     ShowClock();
 }
 
 void ClockWindow::SaveClockPosition() {
-    logic_.SavePosition(toPixelRect(frameGeometry()));
+    logic_.SavePosition();
+}
+
+void ClockWindow::EndRun() {
+    SaveClockPosition();
+    logic_.EndRun();
 }
 
 void ClockWindow::updateDateTip() {
@@ -300,10 +320,15 @@ void ClockWindow::mousePressEvent(QMouseEvent* event) {
     }
     const QPoint point = event->position().toPoint();
     const int edges = ClockWindowLogic::EdgesAt(toPixelPoint(point), width(), height());
+    systemResizing_ = false;
     if (edges != kNoEdge) {
         // The window manager's own resize when it has one; else we follow the mouse.
         QWindow* window = windowHandle();
-        if (window == nullptr || !window->startSystemResize(toQtEdges(edges))) {
+        if (window != nullptr && window->startSystemResize(toQtEdges(edges))) {
+            // The sizes it gives the window until the mouse is over it again are the user's.
+            systemResizing_ = true;
+            trace_.line("resize by the window system edges=" + std::to_string(edges));
+        } else {
             logic_.BeginResize(edges, toPixelPoint(event->globalPosition().toPoint()),
                                toPixelRect(frameGeometry()));
             trace_.line("resize begin edges=" + std::to_string(edges));
@@ -333,11 +358,22 @@ void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
         if (anchorPending && !logic_.firstMovePending()) {
             trace_.line("drag anchor=" + std::to_string(logic_.anchor().x) + "," +
                         std::to_string(logic_.anchor().y));
+            return;
         }
-        move(pos() + QPoint(offset->x, offset->y));
+        if (logic_.placesKnown()) {
+            move(pos() + QPoint(offset->x, offset->y));
+            return;
+        }
+        // A window system that does not let us place windows moves them itself: from here on
+        // the compositor follows the mouse, and the release never reaches us.
+        QWindow* window = windowHandle();
+        const bool moving = window != nullptr && window->startSystemMove();
+        logic_.ReleaseLeft();
+        trace_.line(moving ? "drag by the window system" : "drag end");
         return;
     }
     if (event->buttons() == Qt::NoButton) {
+        systemResizing_ = false;
         updateCursor(event->position().toPoint());
     }
 }
@@ -349,13 +385,15 @@ void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
     }
     if (logic_.resizing()) {
         logic_.EndResize();
-        SaveClockPosition();
+        logic_.UserPlaced(toPixelRect(frameGeometry()));
         trace_.line("resize end");
         return;
     }
-    SaveClockPosition();
-    logic_.ReleaseLeft();
-    trace_.line("drag end");
+    if (logic_.dragging() == 1) {
+        logic_.UserPlaced(toPixelRect(frameGeometry()));
+        logic_.ReleaseLeft();
+        trace_.line("drag end");
+    }
 }
 
 void ClockWindow::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -394,7 +432,9 @@ void ClockWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     display_->setGeometry(clientRect());
     applyThickness();
-    SaveClockPosition();
+    if (systemResizing_) {
+        logic_.UserPlaced(toPixelRect(frameGeometry()));
+    }
 }
 
 void ClockWindow::applyThickness() {
@@ -421,8 +461,9 @@ void ClockWindow::timerEvent(QTimerEvent* event) {
 
 void ClockWindow::closeEvent(QCloseEvent* event) {
     // Closed by the window system (Alt+F4 or the window manager): the same as "Hide". A close
-    // asked for by the program only hides the window and leaves the setting alone.
-    if (event->spontaneous()) {
+    // asked for by the program, or one that comes while the program ends, only hides the window
+    // and leaves the setting alone.
+    if (event->spontaneous() && !logic_.ending()) {
         runCommand(command::kHideClock);
     }
     QWidget::closeEvent(event);

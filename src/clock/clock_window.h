@@ -49,8 +49,11 @@ class ClockWindow : public QWidget {
     void ShowClock();
     // Reset Clock Position: to (0, 0) with size 300 x 100, then ShowClock.
     void ResetClockPosition();
-    // The outer rectangle into "DigitalClockPosition".
+    // The place the user gave the clock into "DigitalClockPosition" (ClockWindowLogic says
+    // when there is one).
     void SaveClockPosition();
+    // The program ends: the position saved, and the window's closing from now on is no "Hide".
+    void EndRun();
 
     int32_t dragging() const { return logic_.dragging(); }
     int32_t localTimeFlag() const { return displayState().localTime; }
@@ -103,6 +106,9 @@ class ClockWindow : public QWidget {
     CustomColorChooser chooser_;
     ClockTrace trace_;
     std::string tracedThickness_;
+    // A resize by the window system is under way: from a press on the border until the mouse
+    // moves over the window again without a button.
+    bool systemResizing_ = false;
 };
 
 }  // namespace horalux
