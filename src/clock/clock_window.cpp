@@ -15,6 +15,7 @@
 #include "clock/clock_color_dialog.h"
 #include "clock/date_tip_text.h"
 #include "clock/segment_clock_display.h"
+#include "platform/window_place.h"
 #include "platform/window_system.h"
 
 namespace horalux {
@@ -320,13 +321,12 @@ void ClockWindow::mousePressEvent(QMouseEvent* event) {
     }
     const QPoint point = event->position().toPoint();
     const int edges = ClockWindowLogic::EdgesAt(toPixelPoint(point), width(), height());
-    systemResizing_ = false;
+    systemPlacing_ = false;
     if (edges != kNoEdge) {
         // The window manager's own resize when it has one; else we follow the mouse.
         QWindow* window = windowHandle();
         if (window != nullptr && window->startSystemResize(toQtEdges(edges))) {
-            // The sizes it gives the window until the mouse is over it again are the user's.
-            systemResizing_ = true;
+            systemPlacing_ = true;
             trace_.line("resize by the window system edges=" + std::to_string(edges));
         } else {
             logic_.BeginResize(edges, toPixelPoint(event->globalPosition().toPoint()),
@@ -360,20 +360,30 @@ void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
                         std::to_string(logic_.anchor().y));
             return;
         }
-        if (logic_.placesKnown()) {
-            move(pos() + QPoint(offset->x, offset->y));
-            return;
+        if (logic_.WantsPlaceCheck()) {
+            const std::optional<PixelRect> place = windowSystemPlace();
+            logic_.WindowStandsAt(place ? std::optional(PixelPoint{place->left, place->top})
+                                        : std::nullopt);
         }
-        // A window system that does not let us place windows moves them itself: from here on
-        // the compositor follows the mouse, and the release never reaches us.
-        QWindow* window = windowHandle();
-        const bool moving = window != nullptr && window->startSystemMove();
-        logic_.ReleaseLeft();
-        trace_.line(moving ? "drag by the window system" : "drag end");
+        if (logic_.HandToWindowSystem()) {
+            // From here on the window system follows the mouse, and the release never
+            // reaches us.
+            QWindow* window = windowHandle();
+            systemPlacing_ = window != nullptr && window->startSystemMove();
+            if (systemPlacing_ || !logic_.placesKnown()) {
+                logic_.ReleaseLeft();
+                trace_.line(systemPlacing_ ? "drag by the window system" : "drag end");
+                return;
+            }
+            logic_.WindowSystemDeclined();
+        }
+        const QPoint to = pos() + QPoint(offset->x, offset->y);
+        logic_.MoveRequested(toPixelPoint(pos()), toPixelPoint(to));
+        move(to);
         return;
     }
     if (event->buttons() == Qt::NoButton) {
-        systemResizing_ = false;
+        systemPlacing_ = false;
         updateCursor(event->position().toPoint());
     }
 }
@@ -385,12 +395,12 @@ void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
     }
     if (logic_.resizing()) {
         logic_.EndResize();
-        logic_.UserPlaced(toPixelRect(frameGeometry()));
+        userPlaced();
         trace_.line("resize end");
         return;
     }
     if (logic_.dragging() == 1) {
-        logic_.UserPlaced(toPixelRect(frameGeometry()));
+        userPlaced();
         logic_.ReleaseLeft();
         trace_.line("drag end");
     }
@@ -432,8 +442,28 @@ void ClockWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     display_->setGeometry(clientRect());
     applyThickness();
-    if (systemResizing_) {
-        logic_.UserPlaced(toPixelRect(frameGeometry()));
+    if (systemPlacing_) {
+        userPlaced();
+    }
+}
+
+void ClockWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (systemPlacing_) {
+        userPlaced();
+    }
+}
+
+std::optional<PixelRect> ClockWindow::windowSystemPlace() {
+    QWindow* window = windowHandle();
+    const std::optional<QRect> place =
+        window != nullptr ? WindowSystemPlaceOf(*window) : std::nullopt;
+    return place ? std::optional(toPixelRect(*place)) : std::nullopt;
+}
+
+void ClockWindow::userPlaced() {
+    if (const std::optional<PixelRect> place = windowSystemPlace()) {
+        logic_.UserPlaced(*place);
     }
 }
 

@@ -86,6 +86,7 @@ class ClockWindow : public QWidget {
     void contextMenuEvent(QContextMenuEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -96,6 +97,11 @@ class ClockWindow : public QWidget {
     void applyThickness();
     void updateCursor(QPoint point);
     std::optional<ClockColors> chooseCustomColors(const ClockColors& initial);
+    // Where the window system has put the window (none where it does not tell).
+    std::optional<PixelRect> windowSystemPlace();
+    // The user moved or resized the window: its place, as the window system tells it, is
+    // the user's.
+    void userPlaced();
 
     RuntimeSettings& runtime_;
     const SystemClock& clock_;
@@ -106,9 +112,10 @@ class ClockWindow : public QWidget {
     CustomColorChooser chooser_;
     ClockTrace trace_;
     std::string tracedThickness_;
-    // A resize by the window system is under way: from a press on the border until the mouse
-    // moves over the window again without a button.
-    bool systemResizing_ = false;
+    // The window system moves or resizes the window for the user (a drag or a press on the
+    // border handed to it): the places it gives the window until the mouse moves over it again
+    // without a button are the user's.
+    bool systemPlacing_ = false;
 };
 
 }  // namespace horalux

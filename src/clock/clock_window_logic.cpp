@@ -164,6 +164,31 @@ void ClockWindowLogic::ApplyThickness(int clientWidth) {
 void ClockWindowLogic::PressLeft() {
     dragging_ = 1;
     firstMovePending_ = 1;
+    requestedMoves_.clear();
+    movesFollowed_ = MovesFollowed::Unknown;
+    ownMovesOnly_ = false;
+}
+
+bool ClockWindowLogic::HandToWindowSystem() const {
+    return !ownMovesOnly_ && (!placesKnown_ || movesFollowed_ == MovesFollowed::No);
+}
+
+void ClockWindowLogic::MoveRequested(PixelPoint from, PixelPoint to) {
+    if (movesFollowed_ == MovesFollowed::Unknown && !(from == to)) {
+        requestedMoves_.push_back(to);
+    }
+}
+
+bool ClockWindowLogic::WantsPlaceCheck() const {
+    return placesKnown_ && movesFollowed_ == MovesFollowed::Unknown &&
+           static_cast<int>(requestedMoves_.size()) >= kIgnoredMoves;
+}
+
+void ClockWindowLogic::WindowStandsAt(std::optional<PixelPoint> at) {
+    const bool followed = !at || std::find(requestedMoves_.begin(), requestedMoves_.end(), *at) !=
+                                     requestedMoves_.end();
+    movesFollowed_ = followed ? MovesFollowed::Yes : MovesFollowed::No;
+    requestedMoves_.clear();
 }
 
 std::optional<PixelPoint> ClockWindowLogic::MoveMouse(PixelPoint point, bool leftButtonDown) {

@@ -124,6 +124,20 @@ class ClockWindowLogic {
     void PressLeft();
     std::optional<PixelPoint> MoveMouse(PixelPoint point, bool leftButtonDown);
     void ReleaseLeft();
+    // Whether the rest of the drag is to be the window system's interactive move rather than
+    // moves the program asks for: where places are unknown (the program cannot move windows),
+    // or where the window system has put the window at none of the first kIgnoredMoves places
+    // the program asked for in this drag (it keeps windows where it wants, as sway does).
+    static constexpr int kIgnoredMoves = 5;
+    bool HandToWindowSystem() const;
+    // During a drag the window asks to be moved from `from` to `to`.
+    void MoveRequested(PixelPoint from, PixelPoint to);
+    // Whether to ask the window system where the window stands now (once a drag, after
+    // kIgnoredMoves moves asked for), and its answer (none: it does not tell).
+    bool WantsPlaceCheck() const;
+    void WindowStandsAt(std::optional<PixelPoint> at);
+    // The window system has no interactive move: the program's own moves go on.
+    void WindowSystemDeclined() { ownMovesOnly_ = true; }
     int32_t dragging() const { return dragging_; }
     bool firstMovePending() const { return firstMovePending_ != 0; }
     PixelPoint anchor() const { return anchor_; }
@@ -163,6 +177,10 @@ class ClockWindowLogic {
     int32_t dragging_ = 0;
     int32_t firstMovePending_ = 0;
     PixelPoint anchor_;
+    std::vector<PixelPoint> requestedMoves_;  // until the place check
+    enum class MovesFollowed { Unknown, Yes, No };
+    MovesFollowed movesFollowed_ = MovesFollowed::Unknown;
+    bool ownMovesOnly_ = false;
 
     bool placesKnown_ = true;
     std::optional<PixelRect> userPlace_;

@@ -39,8 +39,9 @@ TEST(CommandLineTest, AnswersVersionAndHelpAndRefusesEverythingElseWithTheUsage)
 
 TEST(CommandLineTest, TheHelpListsTheEnvironmentSettingsInLinesThatFitATerminal) {
     const std::string help = UsageText();
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "HORALUX_CLOCK_FILE",
-                             "HORALUX_TRACE=1", "BROWSER", "setcap cap_sys_time+ep"}) {
+    for (const char* name :
+         {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "HORALUX_CLOCK_FILE", "HORALUX_TRACE=1", "BROWSER",
+          "QT_QPA_PLATFORM", "setcap cap_sys_time+ep"}) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
     }
     size_t start = 0;

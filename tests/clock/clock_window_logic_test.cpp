@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 #include "app/settings_keys.h"
@@ -253,6 +254,47 @@ TEST_F(ClockWindowLogicTest, DisplayChoicesToggleAndStore) {
     logic.ToggleDayOfYear();
     EXPECT_EQ(display.dayOfYear, 0);
     EXPECT_EQ(store.read(keys::EnableDOY), 0);
+}
+
+// A drag is the program's own moves while the window system follows them; it goes to the window
+// system's interactive move where the program cannot place windows, or where after five moves
+// asked for the window stands at none of them (sway keeps the windows it floats centred).
+TEST_F(ClockWindowLogicTest, ADragGoesToTheWindowSystemWhereItKeepsTheWindowItself) {
+    struct {
+        const char* what;
+        std::optional<PixelPoint> standsAt;  // the window system's answer after five moves
+        bool handOver;
+    } const cases[] = {
+        {"the moves are followed", PixelPoint{150, 100}, false},
+        {"followed, a move behind", PixelPoint{140, 90}, false},
+        {"kept where it was", PixelPoint{100, 50}, true},
+        {"kept somewhere else", PixelPoint{490, 350}, true},
+        {"no answer", std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        logic.PressLeft();
+        ASSERT_TRUE(logic.MoveMouse({10, 10}, true));  // the anchor
+        EXPECT_FALSE(logic.HandToWindowSystem()) << c.what;
+        logic.MoveRequested({100, 50}, {100, 50});  // no move: not counted
+        for (int i = 1; i <= ClockWindowLogic::kIgnoredMoves; ++i) {
+            EXPECT_FALSE(logic.WantsPlaceCheck()) << c.what << " after " << i - 1 << " moves";
+            logic.MoveRequested({100 + 10 * (i - 1), 50 + 10 * (i - 1)},
+                                {100 + 10 * i, 50 + 10 * i});
+        }
+        ASSERT_TRUE(logic.WantsPlaceCheck()) << c.what;
+        logic.WindowStandsAt(c.standsAt);
+        EXPECT_FALSE(logic.WantsPlaceCheck()) << c.what;  // once a drag
+        EXPECT_EQ(logic.HandToWindowSystem(), c.handOver) << c.what;
+        logic.WindowSystemDeclined();  // it has no interactive move: our own moves go on
+        EXPECT_FALSE(logic.HandToWindowSystem()) << c.what;
+        logic.ReleaseLeft();
+    }
+    // Where places are unknown (Wayland's own), the window system moves the window from the
+    // first move on, and nothing is asked.
+    logic.SetPlacesKnown(false);
+    logic.PressLeft();
+    EXPECT_TRUE(logic.HandToWindowSystem());
+    EXPECT_FALSE(logic.WantsPlaceCheck());
 }
 
 TEST_F(ClockWindowLogicTest, HideAndShowAreStoredButNotOnceTheRunEnds) {
