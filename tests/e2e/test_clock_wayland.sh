@@ -15,40 +15,15 @@
 #   drag still moves the clock (the compositor's own move), and nothing is stored.
 source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/clock_helpers.sh"
+source "$(dirname "$0")/wayland/kwin_session.sh"
 e2e_init clock_wayland
-HERE="$(dirname "$0")"
-FAKE_INPUT="$HORALUX_BUILD_DIR/tests/kwin_fake_input"
-[ -x "$FAKE_INPUT" ] || e2e_fail "no $FAKE_INPUT (target kwin_fake_input)"
-unset QT_QPA_PLATFORM DISPLAY
-e2e_start_session_bus
+kwin_start_session
 
-# KWin from a copy of its binary: Debian's carries a file capability, with which it refuses to
-# start as root. The program it starts writes the X display and its authority into a file.
-cp /usr/bin/kwin_wayland "$E2E_WORK/kwin_wayland"
-export KWIN_LOG="$E2E_WORK/kwin.log" WAYLAND_DISPLAY="horalux-e2e-$$"
-KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
-    "$E2E_WORK/kwin_wayland" --virtual --xwayland --width 1280 --height 800 \
-    --socket "$WAYLAND_DISPLAY" --no-lockscreen --no-global-shortcuts --no-kactivities \
-    "sh -c 'printf \"%s\\n%s\\n\" \"\$DISPLAY\" \"\$XAUTHORITY\" >$E2E_WORK/x11.tmp && mv $E2E_WORK/x11.tmp $E2E_WORK/x11'" \
-    >"$KWIN_LOG" 2>&1 &
-e2e_track $!
-e2e_wait 30 test -s "$E2E_WORK/x11" || e2e_fail "KWin started no Xwayland"
-{
-    read -r DISPLAY
-    read -r XAUTHORITY
-} <"$E2E_WORK/x11"
-export DISPLAY XDG_SESSION_TYPE=wayland
-if [ -n "$XAUTHORITY" ]; then export XAUTHORITY; else unset XAUTHORITY; fi
-e2e_log "KWin on $WAYLAND_DISPLAY, Xwayland on $DISPLAY"
-
-kwin() { /usr/bin/python3 "$HERE/wayland/kwin.py" "$@"; }
-input() { "$FAKE_INPUT" "$@"; }
-# "X,Y,WIDTH,HEIGHT" of the window so titled, as KWin has it.
-place_of() { kwin windows | awk -F'\t' -v c="$1" '$1 == c { print $2; exit }'; }
-field_of() { kwin windows | awk -F'\t' -v c="$1" -v f="$2" '$1 == c { print $f; exit }'; }
-has_window() { [ -n "$(place_of "$1")" ]; }
-no_window() { ! has_window "$1"; }
-kept_above() { [ "$(field_of "$1" 3)" = 1 ]; }
+input() { kwin_input "$@"; }
+place_of() { kwin_place_of "$@"; }
+has_window() { kwin_has_window "$1"; }
+no_window() { ! kwin_has_window "$1"; }
+kept_above() { [ "$(kwin_field_of "$1" 3)" = 1 ]; }
 # Waits for one more trace line like PATTERN than COUNT.
 trace_after() { e2e_wait "$1" clock_trace_after "$2" "$3"; }
 # Whether the clock is at X,Y,W,H within 2 pixels each.
@@ -115,9 +90,7 @@ only_clock_colours() {
         ! e2e_find_colour "$shot" "${w}x${h}+0+0" "$colour" >/dev/null ||
             e2e_fail "the clock shows $colour of the window behind it ($shot)"
     done
-    CLOCK=()
-    local key value
-    while IFS='=' read -r key value; do CLOCK[$key]="$value"; done < <(python3 "$CLOCK_PIXELS" "$shot")
+    clock_read "$shot" "wayland-$name"
     [ "${CLOCK[cells]}" = 6 ] && [ "${CLOCK[stray]}" = 0 ] && [ "${CLOCK[lit]}" = 0000ff ] ||
         e2e_fail "the clock's screenshot $shot reads $(clock_reading)"
 }
@@ -163,8 +136,8 @@ e2e_wait 5 kept_above Clock || e2e_fail "KWin does not keep the clock above othe
 # The other window, activated over the clock, stays below it.
 kwin activate xlogo >/dev/null
 sleep 0.5
-clock_stack="$(field_of Clock 4)"
-xlogo_stack="$(field_of xlogo 4)"
+clock_stack="$(kwin_field_of Clock 4)"
+xlogo_stack="$(kwin_field_of xlogo 4)"
 [ "$clock_stack" -gt "$xlogo_stack" ] ||
     e2e_fail "the clock (stacking $clock_stack) went below the activated xlogo ($xlogo_stack)"
 only_clock_colours above-xlogo
