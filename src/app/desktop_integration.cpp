@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/clock_privilege_notice.h"
+#include "platform/trace_request.h"
 
 namespace horalux {
 
@@ -24,6 +25,10 @@ bool DesktopIntegration::startAtLogIn() const {
 bool DesktopIntegration::setStartAtLogIn(bool on) {
     QString error;
     const bool done = on ? autostart_.enable(&error) : autostart_.disable(&error);
+    if (done && TraceRequested()) {
+        std::fprintf(stderr, "horalux: stored autostart=%d\n", on ? 1 : 0);
+        std::fflush(stderr);
+    }
     if (!done) {
         messages_.messageBox(
             ("Horalux could not change whether it starts when you log in.\n\n" + error)

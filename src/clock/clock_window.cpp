@@ -114,7 +114,6 @@ ClockWindow::ClockWindow(SettingsStore& store, RuntimeSettings& runtime, const S
 
     // The display takes no mouse input, so presses, drags and menus over the digits are ours.
     display_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    display_->setAccessibleName("Clock");
     display_->setGeometry(clientRect());
     display_->EnableTimer(1, kDisplayPeriodMs);
     logic_.LoadDisplaySettings();

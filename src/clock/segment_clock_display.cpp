@@ -16,6 +16,7 @@ SegmentClockDisplay::SegmentClockDisplay(const SystemClock& clock, QWidget* pare
       clock_(clock),
       quietRepaints_(PlatformKeepsUnpaintedPixels(QGuiApplication::platformName().toStdString())) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    InstallDisplayAccessibility();
 }
 
 void SegmentClockDisplay::EnableTimer(int32_t on, int periodMs) {
@@ -33,6 +34,24 @@ void SegmentClockDisplay::invalidate(bool erase) {
         quietRepaint_ = true;
     }
     update();
+    takeShownTime();
+}
+
+void SegmentClockDisplay::takeShownTime() {
+    shown_ = state_;
+    if (!isVisible()) {
+        return;  // nothing shows; asked, the name is put into words all the same
+    }
+    QString text = AccessibleSummary();
+    if (text != spoken_) {
+        spoken_ = std::move(text);
+        NotifySummaryChanged(this);
+        Q_EMIT spokenTextChanged(spoken_);
+    }
+}
+
+QString SegmentClockDisplay::AccessibleSummary() const {
+    return QString::fromStdString(shown_.SpokenText());
 }
 
 bool SegmentClockDisplay::tick() {

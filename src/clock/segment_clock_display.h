@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "clock/segment_clock_state.h"
+#include "displays/display_accessibility.h"
 #include "platform/system_clock.h"
 
 namespace horalux {
@@ -18,7 +19,12 @@ namespace horalux {
 // paint the display did not ask for (an exposure, a parent's repaint, a grab into a pixmap).
 // Where the window system does not keep what a repaint leaves out (Wayland's own), every paint
 // erases.
-class SegmentClockDisplay : public QWidget {
+//
+// A screen reader reads the time the display shows as its name ("14:02:11 UTC day 342", see
+// AccessibleTimeText): taken each time the display asks for a repaint, and announced as a name
+// change when it differs from the last one, so it follows the digits second by second and costs
+// no paint of its own.
+class SegmentClockDisplay : public QWidget, public DescribedDisplay {
     Q_OBJECT
 
   public:
@@ -38,6 +44,14 @@ class SegmentClockDisplay : public QWidget {
     // without erasing. Returns whether it did.
     bool tick();
 
+    // What the digits show, in words.
+    QString AccessibleSummary() const override;
+
+  Q_SIGNALS:
+    // The time shown, in words, changed (what a listening screen reader is told).
+    void spokenTextChanged(const QString& text);
+
+  public:
   protected:
     void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
@@ -47,9 +61,14 @@ class SegmentClockDisplay : public QWidget {
 
   private:
     void eraseBackground(QPainter& painter);
+    // Takes what the next paint shows as the spoken text; tells a listening screen reader when
+    // that changed.
+    void takeShownTime();
 
     const SystemClock& clock_;
     SegmentClockState state_;
+    SegmentClockState shown_;  // the state as the last repaint asked for showed it
+    QString spoken_;           // the text a screen reader was last told
     QBasicTimer timer_;
     bool erasePending_ = true;   // the next paint erases
     bool quietRepaint_ = false;  // a repaint without erasing is what the next paint is for

@@ -1,11 +1,13 @@
 #include "clock/segment_clock_state.h"
 
+#include "clock/accessible_time_text.h"
 #include "clock/seven_segment_font.h"
 
 namespace horalux {
 
 bool SegmentClockState::Tick(const SystemClock& clock) {
-    time = localTime == 1 ? clock.localNow() : clock.utcNow();
+    timeIsUtc = localTime != 1;
+    time = timeIsUtc ? clock.utcNow() : clock.localNow();
     if (time.second == lastSecond) {
         return false;
     }
@@ -21,6 +23,10 @@ void SegmentClockState::Draw(SegmentSurface& surface, int clientWidth, int clien
     SevenSegmentFont font;
     font.DrawTime(surface, ContentRect(clientWidth, clientHeight), {thickness, lit, unlit}, time,
                   twentyFourHour, dayOfYear);
+}
+
+std::string SegmentClockState::SpokenText() const {
+    return AccessibleTimeText(time, timeIsUtc, twentyFourHour, dayOfYear);
 }
 
 }  // namespace horalux

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "clock/color_ref.h"
 #include "clock/pixel_geometry.h"
@@ -18,7 +19,8 @@ struct SegmentClockState {
     ColorRef lit = 0xFF0000;    // lit segments and separator dots
     ColorRef unlit = 0x400000;  // unlit segments
     int32_t thickness = 8;
-    SystemTime time{};  // the time shown, read at each tick
+    SystemTime time{};       // the time shown, read at each tick
+    bool timeIsUtc = false;  // whether `time` was read as UTC
     // The second that last made the display repaint. It starts out of range, so the first
     // tick always repaints and the display never keeps showing the empty record.
     int32_t lastSecond = -1;
@@ -36,6 +38,9 @@ struct SegmentClockState {
 
     // Draws the time record into a client area of the given size.
     void Draw(SegmentSurface& surface, int clientWidth, int clientHeight) const;
+
+    // The time record as a screen reader says it (AccessibleTimeText).
+    std::string SpokenText() const;
 };
 
 }  // namespace horalux

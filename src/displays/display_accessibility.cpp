@@ -35,7 +35,8 @@ QAccessibleInterface* MakeInterface(const QString& className, QObject* object) {
     if (className == QLatin1String("horalux::SignalQualityGraph")) {
         return new DisplayInterface(widget, QAccessible::Chart);
     }
-    if (className == QLatin1String("horalux::SkyPlotLegend")) {
+    if (className == QLatin1String("horalux::SkyPlotLegend") ||
+        className == QLatin1String("horalux::SegmentClockDisplay")) {
         return new DisplayInterface(widget, QAccessible::StaticText);
     }
     return nullptr;

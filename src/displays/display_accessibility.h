@@ -15,9 +15,9 @@ class DescribedDisplay {
 };
 
 // Makes the status displays known to screen readers by what they are: the sky plot and the
-// activity light as pictures, the signal graph as a chart, the sky plot's legend as text; a
-// DescribedDisplay is named by its summary. Their descriptions are their bubble tips. Safe to
-// call more than once.
+// activity light as pictures, the signal graph as a chart, the sky plot's legend and the
+// seven-segment clock displays as text; a DescribedDisplay is named by its summary. Their
+// descriptions are their bubble tips. Safe to call more than once.
 void InstallDisplayAccessibility();
 
 // Tells a listening screen reader that a display's summary has changed (nothing when none

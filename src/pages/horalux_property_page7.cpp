@@ -56,6 +56,9 @@ void CHoraluxPropertyPage7::OnInitDialog() {
         CheckDlgButton(kDaytime, true);
     }
     CheckDlgButton(kRandom, s.store.read(keys::UseRandomServer) == 1);
+    // Stored back as shown: the clock update reads "UseSNTP" with another default than the page
+    // (Daytime when nothing is stored), so from the first showing on the two agree. This is the
+    // page's own store, made once as it fills; its buttons' handlers do not run for it.
     OnRandom();
     OnProtocol();
     SetTimer(1, 1000);
@@ -84,9 +87,13 @@ void CHoraluxPropertyPage7::OnTimer(int /*id*/) {
 }
 
 void CHoraluxPropertyPage7::OnProtocol() {
-    const int32_t sntp = IsDlgButtonChecked(kSntp) ? 1 : 0;
-    services().store.write(keys::UseSNTPOnPage, sntp);
-    EnableControl(kDaytimePort, sntp == 0);
+    services().store.write(keys::UseSNTPOnPage, IsDlgButtonChecked(kSntp) ? 1 : 0);
+    EnableChosenFields();
+}
+
+void CHoraluxPropertyPage7::EnableChosenFields() {
+    EnableControl(kDaytimePort, !IsDlgButtonChecked(kSntp));
+    EnableControl(kServer, !IsDlgButtonChecked(kRandom));
 }
 
 void CHoraluxPropertyPage7::OnDaytimePortChanged() {
@@ -102,9 +109,8 @@ void CHoraluxPropertyPage7::OnServerSelected() {
 }
 
 void CHoraluxPropertyPage7::OnRandom() {
-    const bool random = IsDlgButtonChecked(kRandom);
-    services().store.write(keys::UseRandomServer, random ? 1 : 0);
-    EnableControl(kServer, !random);
+    services().store.write(keys::UseRandomServer, IsDlgButtonChecked(kRandom) ? 1 : 0);
+    EnableChosenFields();
 }
 
 void CHoraluxPropertyPage7::OnAddDelete() {

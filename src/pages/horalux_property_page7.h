@@ -42,6 +42,8 @@ class CHoraluxPropertyPage7 final : public PropertyPage {
     void OnTimer(int id) override;
 
   private:
+    // Enables the Daytime port with Daytime and the server box without random choice.
+    void EnableChosenFields();
     // Fills the server box from the stored list.
     void FillServers();
     // Selects the entry that names the current server; false (and nothing selected) when none.

@@ -17,7 +17,6 @@ CHoraluxPropertyPage9::CHoraluxPropertyPage9(const PageServices& services, Bubbl
 
 void CHoraluxPropertyPage9::BuildTemplate() {
     display_ = Place(kDisplay, new SegmentClockDisplay(services().clock), {7, 7, 336, 77});
-    display_->setAccessibleName(QStringLiteral("UTC Time"));
     Label(QStringLiteral("UTC Time"), {7, 86, 33, 8});
     Label(QStringLiteral("Display Color:"), {169, 86, 44, 8});
     QComboBox* list = DropDownList(kColorList, {219, 84, 80, 87}, false);

@@ -45,6 +45,7 @@ void PropertyPage::Create() {
         return;
     }
     created_ = true;
+    const ToggleWatch::ProgramGuard filling = toggles_.ProgramActs();
     BuildTemplate();
     pendingLabel_ = nullptr;
     FitTexts();
@@ -270,22 +271,34 @@ void PropertyPage::AddTip(int id, const QString& text) {
     control->setAccessibleDescription(text);
 }
 
+std::function<void()> PropertyPage::AsProgram(std::function<void()> handler) {
+    return [this, handler = std::move(handler)] {
+        const ToggleWatch::ProgramGuard acting = toggles_.ProgramActs();
+        handler();
+    };
+}
+
 void PropertyPage::OnChange(int id, std::function<void()> handler) {
     if (auto* edit = Control<QLineEdit>(id)) {
-        connect(edit, &QLineEdit::textChanged, this, [handler = std::move(handler)] { handler(); });
+        connect(edit, &QLineEdit::textChanged, this, AsProgram(std::move(handler)));
     }
 }
 
 void PropertyPage::OnClicked(int id, std::function<void()> handler) {
-    if (auto* button = Control<QAbstractButton>(id)) {
-        connect(button, &QAbstractButton::clicked, this,
-                [handler = std::move(handler)] { handler(); });
+    auto* button = Control<QAbstractButton>(id);
+    if (button == nullptr) {
+        return;
+    }
+    if (button->isCheckable()) {
+        toggles_.OnUserToggle(button, this, std::move(handler));
+    } else {
+        connect(button, &QAbstractButton::clicked, this, AsProgram(std::move(handler)));
     }
 }
 
 void PropertyPage::OnSelChange(int id, std::function<void()> handler) {
     if (auto* box = Control<QComboBox>(id)) {
-        connect(box, &QComboBox::activated, this, [handler = std::move(handler)] { handler(); });
+        connect(box, &QComboBox::activated, this, AsProgram(std::move(handler)));
     }
 }
 
@@ -357,6 +370,7 @@ bool PropertyPage::IsDlgButtonChecked(int id) const {
 
 void PropertyPage::CheckDlgButton(int id, bool checked) {
     if (auto* button = Control<QAbstractButton>(id)) {
+        const ToggleWatch::ProgramGuard acting = toggles_.ProgramActs();
         button->setChecked(checked);
     }
 }
@@ -401,10 +415,15 @@ int PropertyPage::TimerPeriod(int id) const {
     return it == timers_.end() ? 0 : it->second.periodMs;
 }
 
+void PropertyPage::FireTimer(int id) {
+    const ToggleWatch::ProgramGuard acting = toggles_.ProgramActs();
+    OnTimer(id);
+}
+
 void PropertyPage::timerEvent(QTimerEvent* event) {
     for (auto& [id, timer] : timers_) {
         if (timer.timer.timerId() == event->timerId()) {
-            OnTimer(id);
+            FireTimer(id);
             return;
         }
     }

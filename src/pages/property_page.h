@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "pages/page_services.h"
+#include "ui/toggle_watch.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -50,6 +51,18 @@ struct DlgRect {
 // edit, a list, a static text), which is the name a screen reader gives that field; any other
 // control in between ends the label's claim. A control's bubble tip is also its accessible
 // description.
+//
+// Settings are stored as the user changes them, through the handlers the page registers
+// (OnChange, OnClicked, OnSelChange). A radio button's or check box's handler (OnClicked) runs on
+// each change of its state that the user makes, whether by the mouse, the keyboard or a screen
+// reader's action: once per change (a switch within a radio group runs the handler of the button
+// that gained the check, once), and also when the user clicks a radio button that is already
+// checked. It never runs for a state the page sets itself: while the page fills itself
+// (OnInitDialog), in its timers, in its handlers and through CheckDlgButton anywhere, the program
+// is acting (ToggleWatch). So a page fills its buttons with CheckDlgButton, registers their
+// handlers with OnClicked, and each store happens once per change of the user's. Push buttons
+// run their handlers on their clicks. Code of the page's own that runs outside these (a slot it
+// connects itself) sets a button through CheckDlgButton.
 class PropertyPage : public QWidget {
     Q_OBJECT
   public:
@@ -77,7 +90,7 @@ class PropertyPage : public QWidget {
     bool TimerRunning(int id) const;
     int TimerPeriod(int id) const;
     // Runs a timer's handler as its tick would.
-    void FireTimer(int id) { OnTimer(id); }
+    void FireTimer(int id);
 
   protected:
     // The template's controls, in order.
@@ -119,7 +132,8 @@ class PropertyPage : public QWidget {
     // Runs `handler` on every change of an edit's text, typed or set by the program, keystroke
     // by keystroke: the way the pages store their settings.
     void OnChange(int id, std::function<void()> handler);
-    // Runs `handler` when a button, radio button or check box is clicked.
+    // Runs `handler` when a push button is clicked, and on each change of a radio button or check
+    // box that the user makes (above).
     void OnClicked(int id, std::function<void()> handler);
     // Runs `handler` when the user picks an entry of a drop-down list (with the mouse, the
     // keyboard or the wheel); a selection the program makes does not run it.
@@ -138,6 +152,7 @@ class PropertyPage : public QWidget {
     QString GetDlgItemText(int id) const;
     void SetDlgItemText(int id, const QString& text);
     bool IsDlgButtonChecked(int id) const;
+    // Sets a radio button's or check box's state as the program: its handler does not run.
     void CheckDlgButton(int id, bool checked);
     void EnableControl(int id, bool enabled);
     // Whether the control (or a part of it, a drop-down list's open list too) has the keyboard
@@ -169,8 +184,12 @@ class PropertyPage : public QWidget {
     void FitTexts();
     void FitLabels();
 
+    // Runs `handler` as the program acting.
+    std::function<void()> AsProgram(std::function<void()> handler);
+
     PageServices services_;
     BubbleTip& tip_;
+    ToggleWatch toggles_;
     QString caption_;
     bool created_ = false;
     QPointer<QLabel> pendingLabel_;  // the label waiting for its field

@@ -2,6 +2,9 @@
 
 #include <QStringList>
 #include <QVariant>
+#include <cstdio>
+
+#include "platform/trace_request.h"
 
 namespace horalux {
 
@@ -28,11 +31,23 @@ QString asText(const QVariant& value) {
 QSettingsStore::QSettingsStore()
     : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                             QStringLiteral("Quorvane"), QStringLiteral("Horalux"))),
-      path_(settings_->fileName().toStdString()) {}
+      path_(settings_->fileName().toStdString()),
+      trace_(TraceRequested()) {}
 
 QSettingsStore::QSettingsStore(const QString& iniPath)
     : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)),
-      path_(settings_->fileName().toStdString()) {}
+      path_(settings_->fileName().toStdString()),
+      trace_(TraceRequested()) {}
+
+void QSettingsStore::Trace(std::string_view section, std::string_view key,
+                           std::string_view value) const {
+    if (trace_) {
+        std::fprintf(stderr, "horalux: stored %.*s/%.*s=%.*s\n", static_cast<int>(section.size()),
+                     section.data(), static_cast<int>(key.size()), key.data(),
+                     static_cast<int>(value.size()), value.data());
+        std::fflush(stderr);
+    }
+}
 
 void QSettingsStore::SyncIfChanged() const {
     const FileStamp stamp = FileStamp::Of(path_);
@@ -89,6 +104,7 @@ void QSettingsStore::writeInt(std::string_view section, std::string_view key, in
     settings_->setValue(path(section, key), value);
     settings_->sync();
     Synced(FileStamp::Of(path_));
+    Trace(section, key, std::to_string(value));
 }
 
 void QSettingsStore::writeString(std::string_view section, std::string_view key,
@@ -97,6 +113,7 @@ void QSettingsStore::writeString(std::string_view section, std::string_view key,
     settings_->setValue(path(section, key), qstr(value));
     settings_->sync();
     Synced(FileStamp::Of(path_));
+    Trace(section, key, value);
 }
 
 }  // namespace horalux

@@ -19,6 +19,8 @@ namespace horalux {
 // again whenever it is no longer the one last read. Telling that takes one stat; asking
 // QSettings would take several (it looks at the system-wide and organisation-wide files
 // too), and the pages read a few settings every second.
+//
+// With HORALUX_TRACE=1 each write is reported on stderr as "horalux: stored SECTION/KEY=VALUE".
 class QSettingsStore final : public SettingsStore {
   public:
     QSettingsStore();                                 // the user's store
@@ -40,12 +42,14 @@ class QSettingsStore final : public SettingsStore {
     // Remembers the file as synced at `stamp` (after a write, the file as it now is, so that
     // the next read need not read it again).
     void Synced(const FileStamp& stamp) const;
+    void Trace(std::string_view section, std::string_view key, std::string_view value) const;
 
     mutable std::mutex mutex_;
     std::unique_ptr<QSettings> settings_;
     std::string path_;
     mutable bool synced_ = false;
     mutable FileStamp stamp_;
+    bool trace_;
 };
 
 }  // namespace horalux

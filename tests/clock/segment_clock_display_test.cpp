@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QImage>
+#include <vector>
 
 #include "clock/qt_color.h"
 #include "clock/segment_clock_display.h"
 #include "clock/seven_segment_font.h"
 #include "clock/widget_test_support.h"
+#include "displays/display_accessibility.h"
 #include "platform/fake_system_clock.h"
 
 namespace horalux {
@@ -209,6 +212,57 @@ TEST_F(SegmentClockDisplayTest, AColourChangeRepaintsWithoutErasing) {
     // The background and edge were not touched, only the segments.
     EXPECT_EQ(after.pixel(2, 46), before.pixel(2, 46));
     EXPECT_EQ(after.pixel(0, 0), before.pixel(0, 0));
+}
+
+// A screen reader reads the time shown as the display's name, as text, and hears of each new
+// second as a name change; putting the time into words costs no paint.
+TEST_F(SegmentClockDisplayTest, ScreenReadersHearEachNewSecondWithoutARepaintOfTheirOwn) {
+    std::vector<QString> told;  // what a listening screen reader is told, as it is told
+    QObject::connect(&display, &SegmentClockDisplay::spokenTextChanged,
+                     [&](const QString& text) { told.push_back(text); });
+
+    display.state().localTime = 0;
+    display.state().dayOfYear = 1;
+    showAt(292, 92);
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&display);
+    ASSERT_NE(face, nullptr);
+    EXPECT_EQ(face->role(), QAccessible::StaticText);
+    EXPECT_EQ(face->text(QAccessible::Name), QStringLiteral("19:53:17 UTC day 77"));
+    EXPECT_EQ(told, std::vector<QString>{QStringLiteral("19:53:17 UTC day 77")});
+
+    // Three seconds in 50 ms ticks: three repaints, three names, none between.
+    told.clear();
+    PaintCounter paints(display);
+    for (int tick = 0; tick < 60; ++tick) {
+        clock.advance(50);
+        display.tick();
+        settle();
+    }
+    EXPECT_EQ(paints.count, 3);
+    EXPECT_EQ(told, (std::vector<QString>{"19:53:18 UTC day 77", "19:53:19 UTC day 77",
+                                          "19:53:20 UTC day 77"}));
+
+    // A colour change repaints and says nothing new; the 12-hour form is said as it is drawn.
+    told.clear();
+    display.state().lit = 0x00FF00;
+    display.invalidate(false);
+    EXPECT_EQ(told, std::vector<QString>{});
+    display.state().twentyFourHour = 0;
+    display.state().dayOfYear = 0;
+    display.invalidate(true);
+    EXPECT_EQ(told, std::vector<QString>{QStringLiteral("07:53:20 UTC")});
+
+    // A hidden display tells no one; shown again, it names the time at its next second.
+    told.clear();
+    display.hide();
+    clock.advance(1000);
+    display.tick();
+    EXPECT_EQ(told, std::vector<QString>{});
+    EXPECT_EQ(AccessibleNameOf(&display), QStringLiteral("07:53:21 UTC")) << "asked, it says";
+    display.show();
+    clock.advance(1000);
+    display.tick();
+    EXPECT_EQ(told, std::vector<QString>{QStringLiteral("07:53:22 UTC")});
 }
 
 }  // namespace

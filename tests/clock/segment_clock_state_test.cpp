@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "clock/accessible_time_text.h"
 #include "clock/recording_surface.h"
 #include "clock/segment_clock_state.h"
 #include "platform/fake_system_clock.h"
@@ -59,6 +60,48 @@ TEST(SegmentClockStateTest, DrawsIntoTheClientShrunkByTheMargin) {
     EXPECT_EQ(surface.strokes()[0].from, (PixelPoint{5 + 6, 5 + 3}));
     EXPECT_EQ(surface.penOf(surface.strokes()[0]).colour, s.unlit);
     EXPECT_EQ(surface.penOf(surface.strokes()[1]).colour, s.lit);
+}
+
+// What a screen reader says: the digits as drawn, then UTC and the day of the year as shown.
+TEST(SegmentClockStateTest, SaysTheTimeAsTheDigitsShowIt) {
+    struct Case {
+        SystemTime time;
+        bool utc;
+        int32_t twentyFourHour;
+        int32_t dayOfYear;
+        const char* said;
+    };
+    const Case cases[] = {
+        {{2026, 12, 2, 8, 14, 2, 11, 999}, false, 1, 0, "14:02:11"},
+        {{2026, 12, 2, 8, 14, 2, 11, 0}, true, 1, 0, "14:02:11 UTC"},
+        {{2026, 12, 2, 8, 14, 2, 11, 0}, true, 1, 1, "14:02:11 UTC day 342"},
+        {{2026, 12, 2, 8, 14, 2, 11, 0}, false, 1, 1, "14:02:11 day 342"},
+        // The 12-hour form as drawn: 13 to 23 lose 12, midnight and noon stay, no AM or PM.
+        {{2026, 12, 2, 8, 14, 2, 11, 0}, false, 0, 0, "02:02:11"},
+        {{2026, 12, 2, 8, 0, 5, 0, 0}, false, 0, 0, "00:05:00"},
+        {{2026, 12, 2, 8, 12, 0, 0, 0}, true, 0, 0, "12:00:00 UTC"},
+        // The day without the display's leading zeros, by the clock's leap rule.
+        {{2026, 1, 4, 1, 0, 0, 0, 0}, false, 1, 1, "00:00:00 day 1"},
+        {{2100, 12, 5, 31, 23, 59, 59, 0}, true, 1, 1, "23:59:59 UTC day 366"},
+        // Only a flag of 1 shows the day; 24-hour is anything but 0.
+        {{2026, 12, 2, 8, 14, 2, 11, 0}, false, 2, 2, "14:02:11"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(AccessibleTimeText(c.time, c.utc, c.twentyFourHour, c.dayOfYear), c.said)
+            << c.said;
+    }
+
+    // The state says what it read, in the zone it read it in.
+    FakeSystemClock clock({2024, 6, 0, 3, 12, 0, 0, 0}, 120);
+    SegmentClockState s;
+    s.Tick(clock);
+    EXPECT_EQ(s.SpokenText(), "14:00:00");
+    s.localTime = 0;
+    s.dayOfYear = 1;
+    EXPECT_EQ(s.SpokenText(), "14:00:00 day 155") << "UTC once read as UTC";
+    clock.advance(1000);
+    s.Tick(clock);
+    EXPECT_EQ(s.SpokenText(), "12:00:01 UTC day 155");
 }
 
 }  // namespace

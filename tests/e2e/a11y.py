@@ -11,13 +11,15 @@
     a11y.py entries WINDOW LABEL        the entries of a drop-down list, one a line, whether it is
                                         open or not; LABEL is its label's text (or its name)
 
-WINDOW is the window's title; NAME an object's accessible name (an edit's is its label's text);
+WINDOW is the window's title; NAME an object's accessible name (an edit's is its label's text),
+or ~REGEX for a name that the regular expression matches whole (a clock's name is its time);
 ROLE narrows the match ("push button", "radio button", "check box", "text", "page tab", ...).
 Objects of hidden pages, and everything inside any part that is not showing, are skipped.
 Exits 1 with a message when the program, the window or the object is not there. Needs the session bus and the accessibility bus
 that harness.sh starts (e2e_start_a11y) and the program run with QT_LINUX_ACCESSIBILITY_ALWAYS_ON.
 """
 
+import re
 import sys
 
 import pyatspi
@@ -114,9 +116,15 @@ def walk_all(node):
             yield from walk_all(child)
 
 
+def named(node, name):
+    if name.startswith("~"):
+        return re.fullmatch(name[1:], node.name or "") is not None
+    return node.name == name
+
+
 def find(title, name, role=None):
     for node, _ in walk(window(title)):
-        if node.name == name and showing(node) and (role is None or node.getRoleName() == role):
+        if named(node, name) and showing(node) and (role is None or node.getRoleName() == role):
             return node
     fail(f"nothing named {name!r}" + (f" ({role})" if role else "") + f" in {title!r}")
 

@@ -4,12 +4,14 @@
 # IDLE_SECONDS (default 60) of idling and its resident memory. Not a test: prints the figures.
 #   HORALUX_BUILD_DIR=build bash tests/e2e/figures.sh
 # With PROPERTIES=1 the properties window is open on its first tab ("Time") while it idles, and
-# every tab is opened once (Ctrl+Tab) before the memory is read.
+# every tab is opened once (Ctrl+Tab) before the memory is read. With A11Y=1 the accessibility bus
+# runs and a screen reader's client listens to name changes while the program idles.
 source "$(dirname "$0")/harness.sh"
 e2e_init figures
 IDLE_SECONDS="${IDLE_SECONDS:-60}"
 e2e_start_x
 e2e_start_tray
+[ "${A11Y:-0}" = 1 ] && e2e_start_a11y
 e2e_start_pty
 e2e_start_replay --synthetic "$E2E_FEED"
 e2e_gps_settings <<INI
@@ -39,11 +41,16 @@ sleep 5
 ticks() { awk '{ print $14 + $15 }' "/proc/$E2E_APP_PID/stat"; }
 hz=$(getconf CLK_TCK)
 before=$(ticks)
-sleep "$IDLE_SECONDS"
+if [ "${A11Y:-0}" = 1 ]; then
+    /usr/bin/python3 "$(dirname "$0")/a11y_walk.py" listen "$IDLE_SECONDS"
+else
+    sleep "$IDLE_SECONDS"
+fi
 after=$(ticks)
 echo "CPU time over $IDLE_SECONDS s idle (GPS mode, receiver at 4800 bit/s, clock window" \
     "$([ "${CLOCK_SHOWN:-1}" = 1 ] && echo shown || echo hidden)," \
-    "properties window $([ "${PROPERTIES:-0}" = 1 ] && echo 'open on "Time"' || echo closed)):" \
+    "properties window $([ "${PROPERTIES:-0}" = 1 ] && echo 'open on "Time"' || echo closed)," \
+    "accessibility bus $([ "${A11Y:-0}" = 1 ] && echo 'on, a client listening' || echo off)):" \
     "$(awk -v t=$((after - before)) -v hz="$hz" -v s="$IDLE_SECONDS" \
         'BEGIN { printf "%.2f s (%.2f %% of one core)", t / hz, 100 * t / hz / s }')"
 if [ "${PROPERTIES:-0}" = 1 ]; then

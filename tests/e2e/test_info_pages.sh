@@ -48,7 +48,8 @@ shot() { import -window "$E2E_PROPS_WIN" "$E2E_SHOTS/e2e-properties-$1.png"; }
 declare -A PAGE_CLOCK=()
 page_clock_look() {
     local x y w h key value file="$E2E_SHOTS/e2e-properties-digits-$1.png"
-    read -r x y w h <<<"$(e2e_a11y extents "$W" "UTC Time" filler)" || return 1
+    read -r x y w h <<<"$(e2e_a11y extents "$W" "~[0-9]{2}:[0-9]{2}:[0-9]{2} UTC" label)" ||
+        return 1
     import -window root -crop "$((w + 6))x$((h + 6))+$((x - 3))+$((y - 3))" +repage "$file" ||
         return 1
     PAGE_CLOCK=()

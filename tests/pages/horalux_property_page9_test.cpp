@@ -14,6 +14,7 @@
 #include "app/settings_keys.h"
 #include "clock/clock_window.h"
 #include "clock/segment_clock_display.h"
+#include "displays/display_accessibility.h"
 #include "page_fixture.h"
 #include "ui/wait_for.h"
 
@@ -79,6 +80,7 @@ TEST_F(TimePageTest, ShowsUtcInItsOwnDisplayAndTheStoredScheme) {
     EXPECT_EQ(display->state().time.hour, 19) << "UTC, not local time (21)";
     EXPECT_EQ(display->accessibleDescription(),
               QStringLiteral("Digital clock shows the system time in UTC"));
+    EXPECT_EQ(AccessibleNameOf(display), QStringLiteral("19:53:17 UTC")) << "a screen reader's";
     EXPECT_TRUE(page->TimerRunning(Page::kFastTimer));
     EXPECT_EQ(page->TimerPeriod(Page::kFastTimer), 100);
     EXPECT_EQ(page->TimerPeriod(Page::kSchemeTimer), 1000);

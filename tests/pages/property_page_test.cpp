@@ -5,10 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QCheckBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "page_fixture.h"
@@ -153,6 +160,144 @@ TEST(PropertyPageTest, TextsTooWideForTheirRectanglesAreNarrowedUntilTheyShowWho
         EXPECT_LE(label->geometry().right() + 3, page.Control(4)->x())
             << "widened up to the button";
     }
+}
+
+// A page with a check box and a group of two radio buttons whose handlers record what they would
+// store, and a push button that runs a modal loop (as "Add/Delete..." does).
+class TogglePage final : public PropertyPage {
+  public:
+    static constexpr int kBox = 1028;
+    static constexpr int kGps = 1039;
+    static constexpr int kNetwork = 1040;
+    static constexpr int kModal = 1072;
+
+    TogglePage(const PageServices& services, BubbleTip& tip)
+        : PropertyPage(services, tip, QStringLiteral("Toggles")) {}
+
+    std::vector<std::string> stored;
+    std::function<void()> duringModal;
+    std::function<void()> onTick;
+
+    using PropertyPage::CheckDlgButton;
+
+  protected:
+    void BuildTemplate() override {
+        RadioButton(kGps, QStringLiteral("GPS"), {14, 20, 93, 10}, true);
+        RadioButton(kNetwork, QStringLiteral("Network"), {14, 35, 139, 10});
+        CheckBox(kBox, QStringLiteral("Box"), {168, 20, 80, 10});
+        PushButton(kModal, QStringLiteral("Modal..."), {168, 40, 50, 14});
+    }
+    void OnInitDialog() override {
+        // Registered before the page fills itself, as the pages do: filling stores nothing.
+        OnClicked(kBox, [this] { Store(IsDlgButtonChecked(kBox) ? "box=1" : "box=0"); });
+        for (const int id : {kGps, kNetwork}) {
+            OnClicked(id, [this] { Store(IsDlgButtonChecked(kGps) ? "ref=gps" : "ref=network"); });
+        }
+        OnClicked(kModal, [this] {
+            QEventLoop loop;
+            QTimer::singleShot(0, &loop, [&] {
+                if (duringModal) {
+                    duringModal();
+                }
+                loop.quit();
+            });
+            loop.exec();
+        });
+        CheckDlgButton(kGps, true);
+        CheckDlgButton(kBox, true);
+        Control<QAbstractButton>(kNetwork)->setChecked(false);  // set directly while filling
+        SetTimer(1, 60000);
+    }
+    void OnTimer(int) override {
+        if (onTick) {
+            onTick();
+        }
+    }
+
+  private:
+    void Store(const std::string& what) {
+        stored.push_back(what);
+        // What a handler sets is the program's: the box follows the reference, and stores
+        // nothing (as page 8 puts back the state its autostart entry ended in).
+        if (what.rfind("ref=", 0) == 0) {
+            Control<QAbstractButton>(kBox)->setChecked(what == "ref=gps");
+        }
+    }
+};
+
+void AccessibleToggle(QAbstractButton* button) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(button);
+    ASSERT_NE(face, nullptr);
+    ASSERT_NE(face->actionInterface(), nullptr);
+    ASSERT_TRUE(face->actionInterface()->actionNames().contains(
+        QAccessibleActionInterface::toggleAction()));
+    face->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
+
+// Radio buttons and check boxes store once for each change the user makes, by mouse, keyboard or
+// a screen reader's action, and never for a state the program sets.
+TEST(PropertyPageTest, ButtonsStoreEachChangeOfTheUsersOnceAndNoneOfTheProgramsOwn) {
+    test::PageFixture f;
+    auto& page = f.Show(new TogglePage(f.services(), f.sheet.bubbleTip()));
+    EXPECT_EQ(page.stored, std::vector<std::string>{}) << "the page filled itself";
+    auto* gps = page.Control<QRadioButton>(TogglePage::kGps);
+    auto* network = page.Control<QRadioButton>(TogglePage::kNetwork);
+    auto* box = page.Control<QCheckBox>(TogglePage::kBox);
+    const auto space = [](QAbstractButton* b) { QTest::keyClick(b, Qt::Key_Space); };
+    // On the indicator: a short text leaves most of the button's rectangle outside it.
+    const auto click = [](QAbstractButton* b) {
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
+    };
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::vector<std::string> stored;  // what that step stores
+    };
+    const Step steps[] = {
+        {"a screen reader unchecks the box", [&] { AccessibleToggle(box); }, {"box=0"}},
+        {"and checks it", [&] { AccessibleToggle(box); }, {"box=1"}},
+        {"a click", [&] { click(box); }, {"box=0"}},
+        {"the space bar", [&] { space(box); }, {"box=1"}},
+        {"a screen reader switches the group: one store",
+         [&] { AccessibleToggle(network); },
+         {"ref=network"}},
+        {"its action on the checked button changes nothing",
+         [&] { AccessibleToggle(network); },
+         {}},
+        {"an arrow key moves the check",
+         [&] {
+             network->setFocus();
+             ASSERT_TRUE(test::waitFor([&] { return network->hasFocus(); }, 2000));
+             QTest::keyClick(network, Qt::Key_Up);
+         },
+         {"ref=gps"}},
+        {"a click on the checked radio button chooses it again", [&] { click(gps); }, {"ref=gps"}},
+        {"a click on the other", [&] { click(network); }, {"ref=network"}},
+        {"the program: CheckDlgButton", [&] { page.CheckDlgButton(TogglePage::kGps, true); }, {}},
+        {"the program: a timer tick",
+         [&] {
+             page.onTick = [&] {
+                 box->setChecked(true);
+                 network->setChecked(true);
+             };
+             page.FireTimer(1);
+         },
+         {}},
+        {"a screen reader during a modal loop that a handler runs",
+         [&] {
+             page.duringModal = [&] { AccessibleToggle(box); };
+             QTest::mouseClick(page.Control<QPushButton>(TogglePage::kModal), Qt::LeftButton);
+         },
+         {"box=0"}},
+    };
+    for (const Step& step : steps) {
+        page.stored.clear();
+        step.act();
+        EXPECT_EQ(page.stored, step.stored) << step.what;
+    }
+    EXPECT_TRUE(network->isChecked());
+    EXPECT_FALSE(box->isChecked());
 }
 
 }  // namespace
