@@ -30,9 +30,9 @@ std::string UsageText() {
            "                      clock's menu, drags and resizes, and each setting stored\n"
            "                      on standard error\n"
            "  BROWSER             the web browser that shows the help when xdg-open cannot\n"
-           "  QT_QPA_PLATFORM     unset, a Wayland session with Xwayland runs Horalux on X11,\n"
-           "                      where the desktop clock keeps its place; wayland runs it on\n"
-           "                      Wayland, where the compositor places the clock\n"
+           "  QT_QPA_PLATFORM     unset: a Wayland session with Xwayland runs Horalux on\n"
+           "                      X11, where the desktop clock keeps its place; wayland:\n"
+           "                      on Wayland, where the compositor places the clock\n"
            "\n"
            "Setting the PC clock needs the CAP_SYS_TIME privilege, granted once with\n"
            "  sudo setcap cap_sys_time+ep $(command -v horalux)\n";

@@ -401,6 +401,8 @@ void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (logic_.dragging() == 1) {
         userPlaced();
         logic_.ReleaseLeft();
+        // The window system may still be catching up with the last moves asked for.
+        systemPlacing_ = true;
         trace_.line("drag end");
     }
 }

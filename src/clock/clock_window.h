@@ -113,8 +113,9 @@ class ClockWindow : public QWidget {
     ClockTrace trace_;
     std::string tracedThickness_;
     // The window system moves or resizes the window for the user (a drag or a press on the
-    // border handed to it): the places it gives the window until the mouse moves over it again
-    // without a button are the user's.
+    // border handed to it, or the last moves of a drag of ours it is catching up with): the
+    // places it gives the window until the mouse moves over it again without a button, or the
+    // next press, are the user's.
     bool systemPlacing_ = false;
 };
 
