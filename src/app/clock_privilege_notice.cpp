@@ -1,41 +1,27 @@
 #include "app/clock_privilege_notice.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace horalux {
 
-std::string ShellWord(const std::string& path) {
-    const bool safe = !path.empty() && std::all_of(path.begin(), path.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) != 0 ||
-               std::string_view("/._+-,:@=").find(c) != std::string_view::npos;
-    });
-    if (safe) {
-        return path;
+std::string ClockPrivilegeLine(const std::optional<ClockSetOutcome>& latest) {
+    if (!latest) {
+        return {};
     }
-    std::string quoted = "'";
-    for (char c : path) {
-        if (c == '\'') {
-            quoted += "'\\''";
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "'";
-}
-
-std::string ClockPrivilegeLine(ClockPrivilege privilege, const std::string& program) {
-    switch (privilege) {
-        case ClockPrivilege::Held:
+    switch (latest->result) {
+        case ClockSetResult::Set:
             return {};
-        case ClockPrivilege::Missing:
-            return "Horalux may not set the PC clock: it lacks the CAP_SYS_TIME privilege. "
-                   "Grant it once with: sudo setcap cap_sys_time+ep " +
-                   ShellWord(program);
-        case ClockPrivilege::Withheld:
-            return "Horalux may not set the PC clock: the system withholds the CAP_SYS_TIME "
-                   "privilege from it here (a file system mounted nosuid, a container or a "
-                   "sandbox). Run it from a normal installation.";
+        case ClockSetResult::NoHelper:
+            return "Horalux cannot set the PC clock: its clock helper (horalux-clockd) is not "
+                   "installed, or the system bus cannot be reached. Install Horalux's package, "
+                   "which brings the helper; Horalux itself runs without privileges.";
+        case ClockSetResult::NotAuthorized:
+            return "Horalux may not set the PC clock: the system's policy (polkit) refused it "
+                   "for this session. An administrator can allow it with a polkit rule for the "
+                   "action example.quorvane.horalux.set-clock.";
+        case ClockSetResult::HelperFailed:
+            return "Horalux could not set the PC clock: its clock helper did not do it (" +
+                   latest->detail + "). The system log says more: journalctl -t horalux-clockd";
+        case ClockSetResult::ClockRefused:
+            return "The system did not take the new time (" + latest->detail + ").";
     }
     return {};
 }

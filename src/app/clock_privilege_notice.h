@@ -1,18 +1,15 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
-#include "platform/clock_privilege.h"
+#include "sync/clock_setter.h"
 
 namespace horalux {
 
-// The line that tells the user why the clock does not move when the program may not set it, with
-// the one command that grants the privilege to `program` where that helps; empty when the
-// program can set the clock.
-std::string ClockPrivilegeLine(ClockPrivilege privilege, const std::string& program);
-
-// `path` as one word for a POSIX shell: as it is when it holds only safe characters, else in
-// single quotes.
-std::string ShellWord(const std::string& path);
+// The line that tells the user why the PC clock is not being set and what to do about it, from
+// the outcome of the latest clock setting (or of the look for the clock helper at start-up);
+// empty while nothing stands in the way.
+std::string ClockPrivilegeLine(const std::optional<ClockSetOutcome>& latest);
 
 }  // namespace horalux

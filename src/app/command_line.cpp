@@ -22,20 +22,27 @@ std::string UsageText() {
            "  XDG_CONFIG_HOME     the folder of the settings and of the autostart entry\n"
            "                      (default ~/.config)\n"
            "  XDG_RUNTIME_DIR     the folder of the one-copy lock and of the help pages\n"
+           "  XDG_STATE_HOME      the folder of the record of clock updates, in Horalux/\n"
+           "                      (default ~/.local/state)\n"
            "  HORALUX_CLOCK_FILE  keep a virtual clock instead of the system clock: the\n"
            "                      system time plus the offset in milliseconds stored in\n"
            "                      this file, which setting the clock rewrites (for trying\n"
            "                      Horalux out without touching the PC clock)\n"
+           "  HORALUX_NTS_CA_FILE certificates (PEM) trusted for NTS servers besides the\n"
+           "                      system's own\n"
+           "  HORALUX_USE_CLOCK_HELPER=1\n"
+           "                      set even the virtual clock through the clock helper\n"
+           "                      (for tests of the whole path)\n"
            "  HORALUX_TRACE=1     print the tray icon, menu and lock changes, the desktop\n"
-           "                      clock's menu, drags and resizes, and each setting stored\n"
-           "                      on standard error\n"
+           "                      clock's menu, drags and resizes, each setting stored and\n"
+           "                      the clock helper's answers on standard error\n"
            "  BROWSER             the web browser that shows the help when xdg-open cannot\n"
            "  QT_QPA_PLATFORM     unset: a Wayland session with Xwayland runs Horalux on\n"
            "                      X11, where the desktop clock keeps its place; wayland:\n"
            "                      on Wayland, where the compositor places the clock\n"
            "\n"
-           "Setting the PC clock needs the CAP_SYS_TIME privilege, granted once with\n"
-           "  sudo setcap cap_sys_time+ep $(command -v horalux)\n";
+           "Horalux holds no privilege: its clock helper, horalux-clockd, sets the PC\n"
+           "clock for it, as polkit allows (the person at the desk without a password).\n";
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {

@@ -7,14 +7,11 @@
 
 namespace horalux {
 
-DesktopIntegration::DesktopIntegration(AutostartEntry& autostart, ClockPrivilege privilege,
-                                       std::string program,
+DesktopIntegration::DesktopIntegration(AutostartEntry& autostart,
                                        std::vector<TimeServiceSource*> timeSources,
                                        MessageService& messages, QObject* parent)
     : QObject(parent),
       autostart_(autostart),
-      privilege_(privilege),
-      program_(std::move(program)),
       otherServices_(std::move(timeSources)),
       messages_(messages) {}
 
@@ -45,8 +42,17 @@ void DesktopIntegration::refreshAutostart() {
     }
 }
 
-QString DesktopIntegration::clockPrivilegeLine() const {
-    return QString::fromStdString(ClockPrivilegeLine(privilege_, program_));
+void DesktopIntegration::noteClockSetting(const ClockSetOutcome& outcome) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, outcome] {
+            const QString line = QString::fromStdString(ClockPrivilegeLine(outcome));
+            if (line != clockPrivilegeLine_) {
+                clockPrivilegeLine_ = line;
+                Q_EMIT clockPrivilegeLineChanged(line);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void DesktopIntegration::lookForOtherTimeServices() {

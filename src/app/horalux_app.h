@@ -2,11 +2,13 @@
 
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include "app/desktop_integration.h"
 #include "app/main_frame.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
+#include "app/update_log.h"
 #include "app/update_starter.h"
 #include "gps/gps_state.h"
 #include "gps/nmea_parser.h"
@@ -14,6 +16,7 @@
 #include "gps/serial_port.h"
 #include "gps/sky_view.h"
 #include "platform/autostart_entry.h"
+#include "platform/clock_helper.h"
 #include "platform/desktop_url_opener.h"
 #include "platform/process_table_source.h"
 #include "platform/qsettings_store.h"
@@ -22,6 +25,8 @@
 #include "platform/system_clock.h"
 #include "platform/time_capability.h"
 #include "platform/timedated_source.h"
+#include "sync/clock_setter.h"
+#include "sync/nts_session.h"
 #include "sync/sync_flags.h"
 #include "sync/sync_worker.h"
 #include "ui/help_manual.h"
@@ -58,7 +63,10 @@ class CHoraluxApp final : public StartupHost {
 
   private:
     std::unique_ptr<SystemClock> clock_;
+    ClockPath clockPath_;
     std::unique_ptr<TimeCapability> capability_;
+    std::unique_ptr<ClockHelper> helper_;
+    ClockSetter setter_;
     QtMessageService messages_;
     DesktopUrlOpener urls_;
     QtSerialDeviceList serialDevices_;
@@ -71,14 +79,20 @@ class CHoraluxApp final : public StartupHost {
     GpsState gps_;
     SkyView sky_;  // every constellation's satellites, beside the record
     SyncFlags flags_;
+    NtsSessions nts_;  // NTS keys and cookies, kept in memory for the program's life
     SingleInstance instance_;
     std::unique_ptr<QSettingsStore> store_;
     SerialPort serial_;
     NmeaParser parser_;
     NmeaReader reader_;
+    // The record of clock updates; the worker's outcomes reach it on the user-interface thread
+    // through outcomeSink_, which outlives the worker.
+    std::unique_ptr<UpdateLog> updates_;
+    QObject outcomeSink_;
     std::unique_ptr<SyncWorker> worker_;
     std::unique_ptr<UpdateStarter> starter_;
     std::unique_ptr<CMainFrame> frame_;
+    std::jthread helperLook_;  // the look for the clock helper at start, joined first
 };
 
 }  // namespace horalux

@@ -8,6 +8,7 @@
 
 #include "app/command_line.h"
 #include "app/horalux_app.h"
+#include "platform/clock_privilege.h"
 #include "platform/window_system.h"
 
 int main(int argc, char** argv) {
@@ -27,6 +28,18 @@ int main(int argc, char** argv) {
     if (unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM")) {
         std::fprintf(stderr, "horalux: no desktop session to run in (DISPLAY is not set)\n");
         return 1;
+    }
+    // No capability survives into the GUI libraries: Qt loads plugins from folders the user names
+    // in the environment. The clock is set by the clock helper, for callers whom polkit allows.
+    const horalux::CapabilityDrop drop = horalux::DropAllCapabilities();
+    if (!drop.done) {
+        std::fprintf(stderr, "horalux: cannot give up the capabilities %s: %s\n", drop.held.c_str(),
+                     drop.error.c_str());
+        return 1;
+    }
+    const char* trace = std::getenv("HORALUX_TRACE");
+    if (!drop.held.empty() && trace != nullptr && trace[0] == '1') {
+        std::fprintf(stderr, "horalux: gave up the capabilities %s\n", drop.held.c_str());
     }
     // In a Wayland session with Xwayland the program asks for X11 (window_system.h says why).
     std::string platform = horalux::PrepareWindowSystem();

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/update_log.h"
 #include "clock/clock_window.h"
 #include "resources/horalux_resources.h"
 #include "ui/help_manual.h"
@@ -270,17 +271,27 @@ void CMainFrame::OnTrayAbsenceCheck(bool trayAvailable, int64_t elapsedMs) {
     services_.messages.messageBox(kNoTrayMessage, "Horalux", kIconInformation);
 }
 
+std::string CMainFrame::LastUpdateTip() {
+    if (services_.updates != nullptr && services_.updates->revision() != tipRevision_) {
+        tipRevision_ = services_.updates->revision();
+        const auto& updates = services_.updates->updates();
+        lastUpdateTip_ = updates.empty() ? std::string() : OutcomeTip(updates.back());
+    }
+    return lastUpdateTip_;
+}
+
 void CMainFrame::OnTrayTimer() {
-    const std::optional<TrayState> next =
-        trayState_.Next(services_.runtime.useNetworkTime.load(),
-                        services_.flags.networkFailed.load(), services_.flags.syncBusy.load());
+    const std::string lastUpdate = LastUpdateTip();
+    const std::optional<TrayState> next = trayState_.Next(
+        services_.runtime.useNetworkTime.load(), services_.flags.networkFailed.load(),
+        services_.flags.syncBusy.load(), lastUpdate);
     if (next) {
-        SetTrayState(*next);
+        SetTrayState(*next, lastUpdate);
     }
 }
 
-void CMainFrame::SetTrayState(const TrayState& state) {
-    const std::string tip = TrayTipText(state.tip);
+void CMainFrame::SetTrayState(const TrayState& state, const std::string& lastUpdate) {
+    const std::string tip = TrayTipText(state, lastUpdate);
     tray_.setIcon(TrayPicture(state.icon));
     tray_.setToolTip(QString::fromStdString(tip));
     if (trace_) {

@@ -23,6 +23,7 @@ namespace horalux {
 class ClockWindow;
 class HelpManual;
 class SettingsStore;
+class UpdateLog;
 
 // What the main frame works with: the program's one instance of each.
 struct MainFrameServices {
@@ -38,6 +39,8 @@ struct MainFrameServices {
     // The receiver's port: read as soon as bytes arrive, not only on the heartbeat (none: the
     // heartbeat alone reads whatever GpsState.portHandle names).
     SerialPort* port = nullptr;
+    // The record of clock updates: the tray's tip ends with the last one (none: it does not).
+    const UpdateLog* updates = nullptr;
 };
 
 // The program's hidden main window. It owns the tray icon with its menu, the desktop clock and
@@ -49,7 +52,8 @@ struct MainFrameServices {
 //   tick; the lock and the rest stay on timer 1. After every read the watch follows the port,
 //   which a hang-up closes and a reopen brings back, and so it does whenever the port is opened
 //   or closed;
-// - timer 3, every 200 ms: the tray icon and tip follow the reference and the worker's flags;
+// - timer 3, every 200 ms: the tray icon and tip follow the reference and the worker's flags, and
+//   the tip's last line the outcome of the last clock update;
 // - timer 4, every 1000 ms: kept for its period, not acted on.
 // Where the desktop offers no tray (GNOME without an extension), the user is told so once, after
 // a grace period for a panel that starts later than the program; the desktop clock then stays on
@@ -128,7 +132,9 @@ class CMainFrame : public QWidget, public ClockWindowHost {
   private:
     void CreateTrayIcon();
     void CreateMenu();
-    void SetTrayState(const TrayState& state);
+    void SetTrayState(const TrayState& state, const std::string& lastUpdate);
+    // The last update's outcome in a few words, empty before the first.
+    std::string LastUpdateTip();
     // Brings the watch on the receiver's port in step with the port; after every read of it.
     void FollowPort();
 
@@ -137,6 +143,8 @@ class CMainFrame : public QWidget, public ClockWindowHost {
     std::unique_ptr<QMenu> menu_;  // the tray icon's menu; outlives the icon
     QSystemTrayIcon tray_;
     TrayStateTracker trayState_;
+    uint64_t tipRevision_ = 0;  // of the record, when lastUpdateTip_ was made
+    std::string lastUpdateTip_;
     std::unique_ptr<ClockWindow> clock_;
     PropertiesWindowHolder properties_;  // the window is made on the first request
     Heartbeat heartbeat_;

@@ -39,6 +39,8 @@ inline constexpr IntSetting EnableBubbleTip{kSettings, "EnableBubbleTip", 1};
 // nothing is stored, while the network clock update then uses Daytime.
 inline constexpr IntSetting UseSNTPOnPage{kSettings, "UseSNTP", 1};
 inline constexpr IntSetting UseSNTPForUpdate{kSettings, "UseSNTP", 0};
+// 1 = SNTP updates are authenticated by NTS; the server is then an NTS key-exchange server.
+inline constexpr IntSetting UseNTS{kSettings, "UseNTS", 0};
 
 // "Serial Port Commmunications"
 inline constexpr IntSetting Port{kSerial, "Port", 1};
@@ -84,6 +86,7 @@ inline constexpr std::array kIntSettings{
     EnableBubbleTip,
     UseSNTPOnPage,
     UseSNTPForUpdate,
+    UseNTS,
     Port,
     Baud,
     TimeServerPort,

@@ -32,17 +32,24 @@ TrayState ChooseTrayState(int32_t useNetworkTime, int32_t networkFailed, int32_t
 // A tip cut to what the tray holds.
 std::string TrayTipText(const std::string& tip);
 
-// Follows the tray state every 200 ms and says when the icon has to change. The current icon
-// starts unset, so the first call always answers.
+// The tip with the last clock update's outcome in a few words on a line of its own ("Set 14:02
+// UTC, +312 ms"); the state's own text is cut as above, the outcome is added whole.
+std::string TrayTipText(const TrayState& state, const std::string& lastUpdate);
+
+// Follows the tray state every 200 ms and says when the icon or the tip has to change. The
+// current icon starts unset, so the first call always answers.
 class TrayStateTracker {
   public:
-    // The new state when its icon differs from the current one, else nothing.
-    std::optional<TrayState> Next(int32_t useNetworkTime, int32_t networkFailed, int32_t syncBusy);
+    // The new state when its icon differs from the current one, or the last update's words
+    // (OutcomeTip, empty before the first update) from the ones shown, else nothing.
+    std::optional<TrayState> Next(int32_t useNetworkTime, int32_t networkFailed, int32_t syncBusy,
+                                  const std::string& lastUpdate = {});
 
     int currentIcon() const { return currentIcon_; }
 
   private:
     int currentIcon_ = -1;
+    std::string lastUpdate_;
 };
 
 }  // namespace horalux

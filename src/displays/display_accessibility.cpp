@@ -32,7 +32,8 @@ QAccessibleInterface* MakeInterface(const QString& className, QObject* object) {
         className == QLatin1String("horalux::ActivityLed")) {
         return new DisplayInterface(widget, QAccessible::Graphic);
     }
-    if (className == QLatin1String("horalux::SignalQualityGraph")) {
+    if (className == QLatin1String("horalux::SignalQualityGraph") ||
+        className == QLatin1String("horalux::CorrectionPlot")) {
         return new DisplayInterface(widget, QAccessible::Chart);
     }
     if (className == QLatin1String("horalux::SkyPlotLegend") ||

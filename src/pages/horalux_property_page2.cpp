@@ -1,10 +1,14 @@
 #include "pages/horalux_property_page2.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 
+#include "app/drift_estimate.h"
 #include "app/runtime_settings.h"
 #include "app/settings_keys.h"
+#include "app/update_log.h"
 #include "app/update_starter.h"
+#include "displays/correction_plot.h"
 #include "pages/dialog_int.h"
 #include "platform/settings_store.h"
 #include "platform/system_clock.h"
@@ -12,8 +16,16 @@
 
 namespace horalux {
 
+const QString CHoraluxPropertyPage2::kNothing = QStringLiteral("\u2014");
+
 CHoraluxPropertyPage2::CHoraluxPropertyPage2(const PageServices& services, BubbleTip& tip)
-    : PropertyPage(services, tip, QStringLiteral("Update PC Clock")) {}
+    : PropertyPage(services, tip, QStringLiteral("Update PC Clock"), QSize(350, 250)) {}
+
+CHoraluxPropertyPage2::~CHoraluxPropertyPage2() {
+    if (subscription_ != 0) {
+        services().updates->Unsubscribe(subscription_);
+    }
+}
 
 void CHoraluxPropertyPage2::BuildTemplate() {
     Frame(0, {7, 7, 336, 70});
@@ -26,6 +38,18 @@ void CHoraluxPropertyPage2::BuildTemplate() {
     // Present but never shown.
     CheckBox(kSetBeep, QStringLiteral("Enable set beep"), {221, 46, 107, 10})->hide();
     PushButton(kUpdateNow, QStringLiteral("Update PC Clock Now"), {7, 108, 84, 14});
+    if (services().updates == nullptr) {
+        return;
+    }
+    Label(QStringLiteral("Last update:"), {7, 84, 56, 8});
+    StaticText(kLastUpdate, {64, 84, 279, 8});
+    Label(QStringLiteral("Last correction:"), {7, 96, 56, 8});
+    StaticText(kLastCorrection, {64, 96, 70, 8});
+    Label(QStringLiteral("Drift:"), {140, 96, 22, 8});
+    StaticText(kDrift, {164, 96, 179, 8});
+    Label(QStringLiteral("Corrections over:"), {190, 111, 64, 8}, Qt::AlignRight);
+    DropDownList(kRange, {258, 109, 85, 40}, false);
+    plot_ = Place(kPlot, new CorrectionPlot, {7, 127, 336, 116});
 }
 
 void CHoraluxPropertyPage2::OnInitDialog() {
@@ -49,6 +73,51 @@ void CHoraluxPropertyPage2::OnInitDialog() {
     SetDlgItemInt(kInterval, runtime.updateRate.load());
     CheckDlgButton(kSetBeep, runtime.setBeep.load() == 1);
     SetTimer(1, kTimerPeriodMs);
+
+    if (services().updates == nullptr) {
+        return;
+    }
+    AddTip(kLastUpdate, QStringLiteral("When the PC clock was last updated, from what, and how."));
+    AddTip(kLastCorrection,
+           QStringLiteral("How far the last update that set the PC clock moved it."));
+    AddTip(kDrift, QStringLiteral("How fast the PC clock drifts from the reference between "
+                                  "updates; positive when it gains."));
+    AddTip(kRange, QStringLiteral("The time the plot of corrections shows."));
+    AddTip(kPlot, QStringLiteral("The correction of each update; a red mark under the line for "
+                                 "each update that did not set the clock."));
+    AddString(kRange, QStringLiteral("Last 24 hours"));
+    AddString(kRange, QStringLiteral("Last 30 days"));
+    Control<QComboBox>(kRange)->setCurrentIndex(0);
+    OnSelChange(kRange, [this] {
+        plot_->SetRange(Control<QComboBox>(kRange)->currentIndex() == 1 ? CorrectionRange::Month
+                                                                        : CorrectionRange::Day);
+    });
+    subscription_ = services().updates->Subscribe(
+        [this] { ShowRecord(toUnixMillis(services().clock.utcNow())); });
+    ShowRecord(toUnixMillis(services().clock.utcNow()));
+}
+
+void CHoraluxPropertyPage2::ShowRecord(int64_t nowMs) {
+    const std::vector<UpdateOutcome>& updates = services().updates->updates();
+    lastMinute_ = nowMs / 60000;
+    SetDlgItemText(kLastUpdate, updates.empty()
+                                    ? kNothing
+                                    : QString::fromStdString(DescribeOutcome(updates.back())));
+    std::optional<int64_t> correction;  // of the last setting
+    std::vector<CorrectionPoint> points;
+    points.reserve(updates.size());
+    for (const UpdateOutcome& u : updates) {
+        const bool set = u.result == UpdateResult::Set && u.correctionMs.has_value();
+        points.push_back({u.timeMs, set, set ? *u.correctionMs : 0});
+        if (set) {
+            correction = u.correctionMs;
+        }
+    }
+    SetDlgItemText(kLastCorrection,
+                   correction ? QString::fromStdString(FormatCorrection(*correction)) : kNothing);
+    const std::optional<DriftEstimate> drift = EstimateDrift(updates, nowMs);
+    SetDlgItemText(kDrift, drift ? QString::fromStdString(FormatDrift(*drift)) : kNothing);
+    plot_->SetContents(std::move(points), nowMs);
 }
 
 void CHoraluxPropertyPage2::OnTimer(int /*id*/) {
@@ -59,6 +128,13 @@ void CHoraluxPropertyPage2::OnTimer(int /*id*/) {
     lastLocalSecond_ = second;
     const SyncFlags& flags = services().flags;
     EnableControl(kUpdateNow, flags.syncBusy.load() != 1 && flags.timeLocked.load() == 1);
+    if (plot_ != nullptr) {
+        // Old updates leave the drift's window and the plot's as the clock goes on.
+        const int64_t now = toUnixMillis(services().clock.utcNow());
+        if (now / 60000 != lastMinute_) {
+            ShowRecord(now);
+        }
+    }
 }
 
 }  // namespace horalux

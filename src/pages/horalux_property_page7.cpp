@@ -7,6 +7,7 @@
 #include "app/settings_keys.h"
 #include "app/time_server_list.h"
 #include "platform/settings_store.h"
+#include "sync/nts_failure.h"
 #include "sync/sync_flags.h"
 #include "ui/server_list_manager.h"
 #include "ui/sorted_list.h"
@@ -21,6 +22,7 @@ void CHoraluxPropertyPage7::BuildTemplate() {
     RadioButton(kDaytime, QStringLiteral("Use NIST Daytime Network Protocol"), {6, 10, 131, 10},
                 true);
     RadioButton(kSntp, QStringLiteral("Use SNTP"), {6, 25, 50, 10});
+    CheckBox(kNts, QStringLiteral("Authenticate with NTS"), {64, 25, 90, 10});
     Label(QStringLiteral("Daytime Time Server Port:"), {154, 11, 83, 8});
     Edit(kDaytimePort, {247, 9, 40, 12});
     Label(QStringLiteral("Network Time Server Address:"), {6, 47, 97, 8});
@@ -29,7 +31,8 @@ void CHoraluxPropertyPage7::BuildTemplate() {
     CheckBox(kRandom, QStringLiteral("Randomly pick time server when setting the PC clock"),
              {106, 65, 183, 10});
     Label(QStringLiteral("Network Status:"), {6, 96, 52, 8});
-    StaticText(kStatus, {70, 96, 89, 9}, true);
+    // Wide enough for the words that say why an NTS update failed.
+    StaticText(kStatus, {70, 96, 273, 9}, true);
 }
 
 void CHoraluxPropertyPage7::OnInitDialog() {
@@ -37,6 +40,8 @@ void CHoraluxPropertyPage7::OnInitDialog() {
     AddTip(kServer, QStringLiteral("Sets the network time server address."));
     AddTip(kDaytimePort, QStringLiteral("Sets the daytime network time server port. The standard "
                                         "port for Daytime protocol is 13."));
+    AddTip(kNts, QStringLiteral("Authenticates the time server with Network Time Security. The "
+                                "server must offer NTS (key exchange on port 4460)."));
     AddTip(kStatus, QStringLiteral(
                         "Shows that Horalux has successfully connected to a network time server."));
 
@@ -45,6 +50,7 @@ void CHoraluxPropertyPage7::OnInitDialog() {
     OnClicked(kSntp, [this] { OnProtocol(); });
     OnSelChange(kServer, [this] { OnServerSelected(); });
     OnClicked(kRandom, [this] { OnRandom(); });
+    OnClicked(kNts, [this] { OnNts(); });
     OnClicked(kAddDelete, [this] { OnAddDelete(); });
 
     SetDlgItemInt(kDaytimePort, s.runtime.daytimePort.load());  // stored back by its handler
@@ -56,6 +62,7 @@ void CHoraluxPropertyPage7::OnInitDialog() {
         CheckDlgButton(kDaytime, true);
     }
     CheckDlgButton(kRandom, s.store.read(keys::UseRandomServer) == 1);
+    CheckDlgButton(kNts, s.store.read(keys::UseNTS) == 1);
     // Stored back as shown: the clock update reads "UseSNTP" with another default than the page
     // (Daytime when nothing is stored), so from the first showing on the two agree. This is the
     // page's own store, made once as it fills; its buttons' handlers do not run for it.
@@ -71,7 +78,8 @@ void CHoraluxPropertyPage7::OnTimer(int /*id*/) {
     if (s.runtime.useNetworkTime.load() == 0) {
         status = kDisabled;
     } else if (s.flags.networkFailed.load() == 1) {
-        status = kCannotConnect;
+        const auto nts = static_cast<NtsFailure>(s.flags.ntsFailure.load());
+        status = nts == NtsFailure::None ? kCannotConnect : describe(nts);
     }
     SetDlgItemText(kStatus, QString::fromLatin1(status));
 
@@ -93,7 +101,12 @@ void CHoraluxPropertyPage7::OnProtocol() {
 
 void CHoraluxPropertyPage7::EnableChosenFields() {
     EnableControl(kDaytimePort, !IsDlgButtonChecked(kSntp));
+    EnableControl(kNts, IsDlgButtonChecked(kSntp));
     EnableControl(kServer, !IsDlgButtonChecked(kRandom));
+}
+
+void CHoraluxPropertyPage7::OnNts() {
+    services().store.write(keys::UseNTS, IsDlgButtonChecked(kNts) ? 1 : 0);
 }
 
 void CHoraluxPropertyPage7::OnDaytimePortChanged() {

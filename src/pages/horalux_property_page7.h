@@ -9,6 +9,10 @@ namespace horalux {
 // through the server list manager, and a status line of the network reference. Every choice is
 // stored at once.
 //
+// "Authenticate with NTS" (enabled with SNTP only) makes SNTP updates use Network Time Security;
+// the server is then an NTS key-exchange server. Why an NTS update failed shows in the status
+// line, in place of the plain "cannot connect".
+//
 // Timer 1 (every second) keeps the status line current and, unless the server box has the
 // keyboard focus, shows the current server in it, so that with random choice the box follows
 // each update's server.
@@ -22,6 +26,7 @@ class CHoraluxPropertyPage7 final : public PropertyPage {
     static constexpr int kAddDelete = 1072;
     static constexpr int kRandom = 1071;
     static constexpr int kStatus = 1041;
+    static constexpr int kNts = 1073;
 
     static constexpr const char* kDisabled = "Disabled";
     static constexpr const char* kCannotConnect = "Cannot connect to network time server";
@@ -34,6 +39,7 @@ class CHoraluxPropertyPage7 final : public PropertyPage {
     void OnDaytimePortChanged();
     void OnServerSelected();
     void OnRandom();
+    void OnNts();
     void OnAddDelete();
 
   protected:

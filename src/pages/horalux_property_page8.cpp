@@ -34,7 +34,7 @@ void CHoraluxPropertyPage8::BuildTemplate() {
             auto* line = Control<QLabel>(id);
             line->setWordWrap(true);
             line->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            // The command in the line can be copied.
+            // The names and commands in the lines can be copied.
             line->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
             line->hide();
         }
@@ -66,6 +66,8 @@ void CHoraluxPropertyPage8::OnInitDialog() {
         ShowLine(kOtherTimeServices, desktop->otherTimeServicesLine());
         connect(desktop, &DesktopIntegration::otherTimeServicesLineChanged, this,
                 [this](const QString& line) { ShowLine(kOtherTimeServices, line); });
+        connect(desktop, &DesktopIntegration::clockPrivilegeLineChanged, this,
+                [this](const QString& line) { ShowLine(kClockPrivilege, line); });
         desktop->lookForOtherTimeServices();
     }
 }

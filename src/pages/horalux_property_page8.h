@@ -10,7 +10,7 @@ namespace horalux {
 // record. Both choices are stored at once.
 //
 // Under the bubble tips the page offers to start the program at log-in, and says, when it is so,
-// that the program cannot set this PC's clock (with the command that grants it) and that another
+// that the program cannot set this PC's clock (and what to do about it) and that another
 // service keeps the clock too.
 class CHoraluxPropertyPage8 final : public PropertyPage {
     Q_OBJECT

@@ -14,6 +14,7 @@ class UrlOpener;
 class SerialDeviceList;
 class DesktopIntegration;
 class SkyView;
+class UpdateLog;
 
 // What the property pages work with: the program's one instance of each.
 struct PageServices {
@@ -37,6 +38,8 @@ struct PageServices {
     // status displays show the record's satellites alone). Cleared with the record when the
     // reference becomes the network.
     SkyView* sky = nullptr;
+    // The record of clock updates, shown on the Update PC Clock page (none: not shown).
+    UpdateLog* updates = nullptr;
 };
 
 }  // namespace horalux

@@ -4,26 +4,28 @@
 
 namespace horalux {
 
-// What decides whether this process may set the system clock, as the kernel sees it.
-struct ClockPrivilegeFacts {
-    bool permitted = false;   // CAP_SYS_TIME is in the process's permitted set (root, or setcap)
-    bool bounded = true;      // CAP_SYS_TIME is in the bounding set: an exec can still gain it
-    bool noNewPrivs = false;  // no_new_privs: file capabilities are ignored at exec
-    bool fileHasIt = false;   // the program file carries cap_sys_time in its permitted set
+// The capabilities this process holds, as the kernel reports them.
+struct HeldCapabilities {
+    bool timePermitted = false;  // CAP_SYS_TIME in the permitted set (root, or a file capability)
+    std::string names;           // every capability in the permitted or ambient set, libcap's
+                                 // text ("cap_sys_time"); empty when none
 };
 
-enum class ClockPrivilege {
-    Held,      // the program can set the clock
-    Missing,   // `setcap cap_sys_time+ep PROGRAM` grants it
-    Withheld,  // the program has it or could, but the system does not let this process use it
+HeldCapabilities ProbeHeldCapabilities();
+
+// What dropping every capability found and did.
+struct CapabilityDrop {
+    std::string held;   // what was held before (HeldCapabilities::names); empty: nothing to drop
+    bool done = false;  // the permitted, effective, inheritable and ambient sets are now empty
+    std::string error;  // why not, when not
 };
 
-// The verdict from the facts: held when permitted; otherwise withheld when granting it to the
-// file would not help (the bounding set lacks it, no_new_privs is set) or when the file already
-// has it (a file system mounted nosuid, a debugger); missing otherwise.
-ClockPrivilege ClassifyClockPrivilege(const ClockPrivilegeFacts& facts);
-
-// The facts for this process and its program file, through libcap.
-ClockPrivilegeFacts ProbeClockPrivilege(const std::string& programPath);
+// Empties the permitted, effective, inheritable and ambient sets of the calling thread, which
+// must be the only one (start-up, before any library starts a thread). As root it first sets the
+// secure bits that keep root from regaining capabilities at an exec, so that a program started
+// later (a browser, a helper) holds none either. The program does this before it loads any GUI
+// library plugin: such a plugin, named by the user in the environment, then never runs with a
+// capability.
+CapabilityDrop DropAllCapabilities();
 
 }  // namespace horalux

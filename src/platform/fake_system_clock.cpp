@@ -1,5 +1,7 @@
 #include "platform/fake_system_clock.h"
 
+#include <cerrno>
+
 namespace horalux {
 
 FakeSystemClock::FakeSystemClock(const SystemTime& utc, int localOffsetMinutes)
@@ -14,7 +16,12 @@ SystemTime FakeSystemClock::localNow() const {
 }
 
 bool FakeSystemClock::setUtc(const SystemTime& utc) {
-    if (!allowSetting_ || !isValidSystemTime(utc)) {
+    if (!allowSetting_) {
+        errno = EPERM;  // as clock_settime without the privilege
+        return false;
+    }
+    if (!isValidSystemTime(utc)) {
+        errno = EINVAL;
         return false;
     }
     now_ = toUnixMillis(utc);

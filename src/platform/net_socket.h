@@ -64,6 +64,8 @@ class TcpStream {
     Receive receive(void* buffer, size_t capacity, size_t& received,
                     std::chrono::milliseconds timeout);
     int lastError() const { return lastError_; }
+    // The connected socket (non-blocking), for a protocol layered on it; -1 when none.
+    int fd() const { return fd_.get(); }
 
   private:
     UniqueFd fd_;

@@ -74,7 +74,18 @@ bool VirtualSystemClock::setUtc(const SystemTime& utc) {
     if (!isValidSystemTime(utc)) {
         return false;
     }
-    const int64_t offset = toUnixMillis(utc) - systemUnixMillis();
+    return writeOffset(toUnixMillis(utc) - systemUnixMillis());
+}
+
+bool VirtualSystemClock::stepBy(int64_t millis) {
+    {
+        std::lock_guard lock(cacheMutex_);
+        cached_ = false;  // another process may have set it a moment ago
+    }
+    return writeOffset(offsetMillis() + millis);
+}
+
+bool VirtualSystemClock::writeOffset(int64_t offset) {
     // Write beside the target and rename, so a reader never sees half a number.
     const std::string temp = offsetFile_ + ".tmp." + std::to_string(getpid());
     {

@@ -45,6 +45,8 @@ class VirtualSystemClock final : public SystemClock {
     SystemTime utcNow() const override;
     SystemTime localNow() const override;
     bool setUtc(const SystemTime& utc) override;
+    // Moves the clock by `millis` from the offset the file holds now.
+    bool stepBy(int64_t millis);
 
     // The offset in the file. Its own setting is seen at once; another writer's change, within
     // `recheck`: the file is looked at (one stat) at most once in that time, and read again only
@@ -54,6 +56,8 @@ class VirtualSystemClock final : public SystemClock {
     const std::string& offsetFile() const { return offsetFile_; }
 
   private:
+    bool writeOffset(int64_t offset);
+
     std::string offsetFile_;
     std::chrono::milliseconds recheck_;
     mutable std::mutex cacheMutex_;  // the clock is read from the worker thread too

@@ -119,15 +119,19 @@ std::optional<DaytimeReply> ParseDaytimeReply(std::string_view text) {
     return reply;
 }
 
-DaytimeClient::DaytimeClient(SystemClock& clock, SyncFlags& flags) : clock_(clock), flags_(flags) {}
+DaytimeClient::DaytimeClient(SystemClock& clock, SyncFlags& flags, ClockSetter& setter)
+    : clock_(clock), flags_(flags), setter_(setter) {}
 
 int DaytimeClient::Update(const std::string& server, int port) {
     const DaytimeExchange exchange = Exchange(server, port);
     switch (exchange.status) {
         case DaytimeExchange::Status::NotConnected:
             flags_.networkFailed = 1;
+            lastResult_ = exchange.error == EINVAL ? UpdateResult::BadServerName
+                                                   : UpdateResult::ServerUnreachable;
             return 0;
         case DaytimeExchange::Status::NoReply:
+            lastResult_ = UpdateResult::ServerSilent;
             return 0;
         case DaytimeExchange::Status::Received:
             break;
@@ -135,9 +139,12 @@ int DaytimeClient::Update(const std::string& server, int port) {
     flags_.networkFailed = 0;  // the server has answered
     const auto reply = ParseDaytimeReply(exchange.text);
     if (!reply) {
+        lastResult_ = UpdateResult::BadReply;
         return 0;
     }
-    return SetClock(*reply);
+    const int set = SetClock(*reply);
+    lastResult_ = set == 1 ? UpdateResult::Set : UpdateResult::ClockRefused;
+    return set;
 }
 
 DaytimeExchange DaytimeClient::Exchange(const std::string& server, int port) {
@@ -180,7 +187,8 @@ DaytimeExchange DaytimeClient::Exchange(const std::string& server, int port) {
 int DaytimeClient::SetClock(const DaytimeReply& reply) {
     std::this_thread::sleep_for(
         std::chrono::milliseconds(static_cast<int64_t>(std::trunc(reply.advanceMs))));
-    SystemTime utc = clock_.utcNow();  // keeps the day of week as read
+    const SystemTime reading = clock_.utcNow();
+    SystemTime utc = reading;  // keeps the day of week as read
     utc.year = static_cast<uint16_t>(reply.year);
     utc.month = static_cast<uint16_t>(reply.month);
     utc.day = static_cast<uint16_t>(reply.day);
@@ -188,7 +196,7 @@ int DaytimeClient::SetClock(const DaytimeReply& reply) {
     utc.minute = static_cast<uint16_t>(reply.minute);
     utc.second = static_cast<uint16_t>(reply.second);
     utc.milliseconds = 0;
-    return clock_.setUtc(utc) ? 1 : 0;
+    return setter_.apply(CorrectionFrom(reading, utc)).set() ? 1 : 0;
 }
 
 }  // namespace horalux

@@ -7,7 +7,9 @@
 #include <string_view>
 
 #include "platform/system_clock.h"
+#include "sync/clock_setter.h"
 #include "sync/sync_flags.h"
+#include "sync/update_outcome.h"
 
 namespace horalux {
 
@@ -53,7 +55,8 @@ class DaytimeClient {
     static constexpr size_t kMaxReplySize = 51;
     static constexpr double kMaxAdvanceMs = 1000.0;
 
-    DaytimeClient(SystemClock& clock, SyncFlags& flags);
+    // Reads the PC's time from `clock` and sets it through `setter`.
+    DaytimeClient(SystemClock& clock, SyncFlags& flags, ClockSetter& setter);
 
     // One whole update with the server on port (unless the name carries ":PORT"): 1 when the
     // clock was set, else 0. networkFailed becomes 1 when the server could not be reached and 0
@@ -67,9 +70,14 @@ class DaytimeClient {
     // date and second with milliseconds 0. 1 when the clock took it.
     int SetClock(const DaytimeReply& reply);
 
+    // How the last update ended: Set, or why the clock was not set.
+    UpdateResult lastResult() const { return lastResult_; }
+
   private:
     SystemClock& clock_;
     SyncFlags& flags_;
+    ClockSetter& setter_;
+    UpdateResult lastResult_ = UpdateResult::Set;
 };
 
 }  // namespace horalux

@@ -119,7 +119,8 @@ GpsClockResult SetClockFromGps(SyncContext& ctx, std::stop_token stop,
     if (!target) {
         return GpsClockResult::InvalidTime;
     }
-    return ctx.clock.setUtc(*target) ? GpsClockResult::Set : GpsClockResult::Refused;
+    return ctx.setter.apply(CorrectionFrom(pcUtc, *target), stop).set() ? GpsClockResult::Set
+                                                                        : GpsClockResult::Refused;
 }
 
 }  // namespace horalux

@@ -10,8 +10,8 @@
 
 namespace horalux {
 
-// How one GPS clock setting ended. Only the worker's tests and tools look at it: every outcome
-// but Set leaves the clock untouched, silently.
+// How one GPS clock setting ended: every outcome but Set leaves the clock untouched. Refused: the
+// clock setter's last outcome says why.
 enum class GpsClockResult {
     Set,               // the clock was set to the GPS second plus the fix-up delay
     DelayOutOfRange,   // "GPSTimeDelay" lies outside -999..999
@@ -20,7 +20,7 @@ enum class GpsClockResult {
     NoTurnOver,        // the GPS second did not turn over within the time-out
     Stopped,           // the owner asked the update to stop while it waited
     InvalidTime,       // the receiver's time or date is not a calendar time
-    Refused,           // the clock refused the setting (e.g. no permission)
+    Refused,           // the clock was not set (no helper, polkit refused, the system refused)
 };
 
 // The fix-up delay's legal range in milliseconds.

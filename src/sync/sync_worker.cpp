@@ -10,8 +10,53 @@
 
 namespace horalux {
 
-SyncWorker::SyncWorker(SyncContext ctx, NetworkUpdateFunction networkUpdate)
-    : ctx_(ctx), networkUpdate_(networkUpdate ? std::move(networkUpdate) : NetworkUpdate) {}
+namespace {
+
+UpdateResult ResultOf(GpsClockResult result) {
+    switch (result) {
+        case GpsClockResult::Set:
+            return UpdateResult::Set;
+        case GpsClockResult::DelayOutOfRange:
+            return UpdateResult::DelayOutOfRange;
+        case GpsClockResult::LocalHourSkipped:
+            return UpdateResult::LocalHour;
+        case GpsClockResult::NotLocked:
+            return UpdateResult::NotLocked;
+        case GpsClockResult::NoTurnOver:
+            return UpdateResult::NoTurnOver;
+        case GpsClockResult::Stopped:
+            return UpdateResult::Stopped;
+        case GpsClockResult::InvalidTime:
+            return UpdateResult::InvalidTime;
+        case GpsClockResult::Refused:
+            return UpdateResult::ClockRefused;
+    }
+    return UpdateResult::ClockRefused;
+}
+
+UpdateResult ResultOf(ClockSetResult result) {
+    switch (result) {
+        case ClockSetResult::Set:
+            return UpdateResult::Set;
+        case ClockSetResult::NoHelper:
+            return UpdateResult::PrivilegeMissing;
+        case ClockSetResult::NotAuthorized:
+            return UpdateResult::NotAuthorized;
+        case ClockSetResult::HelperFailed:
+            return UpdateResult::HelperFailed;
+        case ClockSetResult::ClockRefused:
+            return UpdateResult::ClockRefused;
+    }
+    return UpdateResult::ClockRefused;
+}
+
+}  // namespace
+
+SyncWorker::SyncWorker(SyncContext ctx, NetworkUpdateFunction networkUpdate,
+                       OutcomeListener onOutcome)
+    : ctx_(ctx),
+      networkUpdate_(networkUpdate ? std::move(networkUpdate) : RunNetworkUpdate),
+      onOutcome_(std::move(onOutcome)) {}
 
 SyncWorker::~SyncWorker() {
     std::list<Job> jobs;
@@ -26,6 +71,8 @@ SyncWorker::~SyncWorker() {
 
 void SyncWorker::StartSync() {
     std::string server = ctx_.runtime.currentServer();
+    // The time sentence belongs to the user-interface thread, which starts every update.
+    std::string sentence = SentenceName(ctx_.gps.timeSource);
     std::list<Job> ended;
     {
         std::lock_guard lock(mutex_);
@@ -39,11 +86,11 @@ void SyncWorker::StartSync() {
         }
         Job& job = jobs_.emplace_back();
         try {
-            job.thread =
-                std::jthread([this, &job, server = std::move(server)](std::stop_token stop) {
-                    run(stop, server);
-                    finish(job);
-                });
+            job.thread = std::jthread([this, &job, server = std::move(server),
+                                       sentence = std::move(sentence)](std::stop_token stop) {
+                run(stop, server, sentence);
+                finish(job);
+            });
             ++running_;
         } catch (const std::system_error&) {
             jobs_.pop_back();  // no thread: the request is dropped
@@ -52,22 +99,46 @@ void SyncWorker::StartSync() {
     ended.clear();  // joins threads that have already returned
 }
 
-void SyncWorker::run(const std::stop_token& stop, const std::string& server) {
+void SyncWorker::run(const std::stop_token& stop, const std::string& server,
+                     const std::string& sentence) {
     int32_t idle = 0;
     if (!ctx_.flags.syncBusy.compare_exchange_strong(idle, 1)) {
         return;  // another update is running
     }
     EnableTimePrivilege(ctx_.capability);
-    try {
-        if (ctx_.runtime.useNetworkTime.load() == 1) {
-            networkUpdate_(ctx_, server);
-        } else {
-            SetClockFromGps(ctx_, stop);
-        }
-    } catch (const std::exception&) {
-        // An update that fails leaves the clock as it was, silently, like any other failure.
+    ctx_.setter.forget();
+    const UpdateOutcome outcome = update(stop, server, sentence);
+    if (onOutcome_ && outcome.result != UpdateResult::Stopped) {
+        onOutcome_(outcome);
     }
     ctx_.flags.syncBusy = 0;
+}
+
+UpdateOutcome SyncWorker::update(const std::stop_token& stop, const std::string& server,
+                                 const std::string& sentence) {
+    UpdateOutcome outcome;
+    try {
+        if (ctx_.runtime.useNetworkTime.load() == 1) {
+            outcome = networkUpdate_(ctx_, server);
+        } else {
+            outcome.reference = UpdateReference::Gps;
+            outcome.source = sentence;
+            outcome.result = ResultOf(SetClockFromGps(ctx_, stop));
+        }
+    } catch (const std::exception&) {
+        // An update that fails leaves the clock as it was, like any other failure.
+        outcome.result = UpdateResult::ClockRefused;
+    }
+    // Every setting goes through the setter, which knows what it changed or why it could not.
+    outcome.clock = ctx_.setter.lastOutcome();
+    if (outcome.clock) {
+        outcome.result = ResultOf(outcome.clock->result);
+        if (const auto step = ctx_.setter.lastStep()) {
+            outcome.correctionMs = std::chrono::round<std::chrono::milliseconds>(*step).count();
+        }
+    }
+    outcome.timeMs = toUnixMillis(ctx_.clock.utcNow());
+    return outcome;
 }
 
 void SyncWorker::finish(Job& job) {

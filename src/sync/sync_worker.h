@@ -5,11 +5,14 @@
 #include <functional>
 #include <list>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <thread>
 
+#include "sync/gps_clock_setter.h"
 #include "sync/sync_context.h"
+#include "sync/update_outcome.h"
 
 namespace horalux {
 
@@ -22,10 +25,17 @@ namespace horalux {
 // outlives the objects the updates work on.
 class SyncWorker {
   public:
-    // One network clock update with the given server; NetworkUpdate unless a test replaces it.
-    using NetworkUpdateFunction = std::function<int(SyncContext&, const std::string& server)>;
+    // One network clock update with the given server; RunNetworkUpdate unless a test replaces
+    // it.
+    using NetworkUpdateFunction =
+        std::function<UpdateOutcome(SyncContext&, const std::string& server)>;
+    // Receives how each update ended, on the update's thread, just before the update counts as
+    // ended (syncBusy 0). Requests dropped because another update runs, and updates stopped by
+    // the worker's end, report nothing.
+    using OutcomeListener = std::function<void(const UpdateOutcome&)>;
 
-    explicit SyncWorker(SyncContext ctx, NetworkUpdateFunction networkUpdate = {});
+    explicit SyncWorker(SyncContext ctx, NetworkUpdateFunction networkUpdate = {},
+                        OutcomeListener onOutcome = {});
     ~SyncWorker();
     SyncWorker(const SyncWorker&) = delete;
     SyncWorker& operator=(const SyncWorker&) = delete;
@@ -46,11 +56,14 @@ class SyncWorker {
         bool finished = false;  // guarded by mutex_
     };
 
-    void run(const std::stop_token& stop, const std::string& server);
+    void run(const std::stop_token& stop, const std::string& server, const std::string& sentence);
+    UpdateOutcome update(const std::stop_token& stop, const std::string& server,
+                         const std::string& sentence);
     void finish(Job& job);
 
     SyncContext ctx_;
     NetworkUpdateFunction networkUpdate_;
+    OutcomeListener onOutcome_;
 
     mutable std::mutex mutex_;
     std::condition_variable idle_;

@@ -38,8 +38,13 @@ QSize CHoraluxPropertySheet::sizeHint() const {
     const int tabHeight =
         fontMetrics().height() + style()->pixelMetric(QStyle::PM_TabBarTabVSpace, nullptr, this);
     option.tabBarSize = QSize(0, tabHeight);
-    const QSize standard = style()->sizeFromContents(QStyle::CT_TabWidget, &option,
-                                                     pageSize() + QSize(0, tabHeight), this);
+    // A page taller or wider than the standard one makes the sheet so for every page.
+    QSize pages = pageSize();
+    for (int i = 0; i < count(); ++i) {
+        pages = pages.expandedTo(widget(i)->minimumSize());
+    }
+    const QSize standard =
+        style()->sizeFromContents(QStyle::CT_TabWidget, &option, pages + QSize(0, tabHeight), this);
     // Every tab in one row, none hidden behind scroll arrows: the sheet is as wide as its tabs
     // (the tab widget's own hint would stop at 200 pixels of them).
     const int tabs = tabBar()->sizeHint().width() +

@@ -28,7 +28,8 @@ class CHoraluxPropertySheet final : public QTabWidget {
     // The size of a page: 350 x 130 dialog units.
     static QSize pageSize();
 
-    // Big enough for a standard page even before any page has been added.
+    // Big enough for a standard page even before any page has been added, and for the largest
+    // page added.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 

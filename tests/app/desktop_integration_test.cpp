@@ -9,6 +9,7 @@
 #include <QSystemTrayIcon>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "app/desktop_integration.h"
 #include "app/main_frame.h"
@@ -31,10 +32,8 @@ class AnsweringSource final : public TimeServiceSource {
 };
 
 struct IntegrationRig {
-    explicit IntegrationRig(ClockPrivilege privilege = ClockPrivilege::Held,
-                            TimeServiceReport found = {})
-        : source(std::move(found)),
-          integration(autostart, privilege, "/usr/bin/horalux", {&source}, messages) {}
+    explicit IntegrationRig(TimeServiceReport found = {})
+        : source(std::move(found)), integration(autostart, {&source}, messages) {}
 
     test::TempDir config;  // XDG_CONFIG_HOME
     QString folder = QString::fromStdString((config.path() / "autostart").string());
@@ -76,12 +75,26 @@ TEST(DesktopIntegrationTest, AnEntryThatCannotBeWrittenIsReportedAndTheBoxFollow
 }
 
 TEST(DesktopIntegrationTest, TheTwoLinesSayWhyTheClockMayNotMove) {
-    EXPECT_EQ(IntegrationRig(ClockPrivilege::Held).integration.clockPrivilegeLine(), "");
-    EXPECT_TRUE(IntegrationRig(ClockPrivilege::Missing)
-                    .integration.clockPrivilegeLine()
-                    .endsWith("sudo setcap cap_sys_time+ep /usr/bin/horalux"));
+    {
+        // Clock settings are noted from the worker's thread; the line follows on this one, and
+        // goes again once the clock has been set.
+        IntegrationRig rig;
+        QSignalSpy changed(&rig.integration, &DesktopIntegration::clockPrivilegeLineChanged);
+        EXPECT_EQ(rig.integration.clockPrivilegeLine(), "");
+        std::thread([&rig] {
+            rig.integration.noteClockSetting({ClockSetResult::NotAuthorized, "no"});
+        }).join();
+        EXPECT_EQ(changed.count(), 0) << "not before this thread's event loop runs";
+        ASSERT_TRUE(changed.wait(5000));
+        EXPECT_TRUE(rig.integration.clockPrivilegeLine().contains("polkit"));
+        rig.integration.noteClockSetting({ClockSetResult::NotAuthorized, "no"});
+        rig.integration.noteClockSetting({});
+        QCoreApplication::processEvents();
+        ASSERT_EQ(changed.count(), 2) << "an unchanged line is not sent again";
+        EXPECT_EQ(changed.at(1).at(0).toString(), "");
+    }
 
-    IntegrationRig rig(ClockPrivilege::Held, {{"chronyd"}, true});
+    IntegrationRig rig({{"chronyd"}, true});
     QSignalSpy changed(&rig.integration, &DesktopIntegration::otherTimeServicesLineChanged);
     EXPECT_EQ(rig.integration.otherTimeServicesLine(), "");
     rig.integration.lookForOtherTimeServices();

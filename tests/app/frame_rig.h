@@ -8,6 +8,7 @@
 
 #include "app/main_frame.h"
 #include "app/settings_keys.h"
+#include "app/update_log.h"
 #include "gps/nmea_parser.h"
 #include "gps/nmea_reader.h"
 #include "platform/fake_message_service.h"
@@ -27,8 +28,8 @@ struct FrameRig {
         for (const auto& [setting, value] : settings) {
             store.write(setting, value);
         }
-        frame = std::make_unique<CMainFrame>(
-            MainFrameServices{store, runtime, gps, flags, clock, reader, starter, messages, help});
+        frame = std::make_unique<CMainFrame>(MainFrameServices{
+            store, runtime, gps, flags, clock, reader, starter, messages, help, nullptr, &updates});
     }
 
     MemorySettingsStore store;
@@ -45,6 +46,7 @@ struct FrameRig {
     FakeUrlOpener urls;
     test::TempDir helpDir;
     HelpManual help{urls, messages, QString::fromStdString(helpDir.path().string())};
+    UpdateLog updates{(helpDir.path() / "clock-updates.log").string()};
     std::unique_ptr<CMainFrame> frame;
 };
 

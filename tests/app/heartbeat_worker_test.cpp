@@ -37,13 +37,14 @@ TEST(HeartbeatWorkerTest, PeriodicUpdatesRunOnTheWorkerWithTheServerChosenForThe
     std::mutex mutex;
     std::vector<std::string> servers;
     int busyDuringUpdate = 0;
-    SyncWorker worker(SyncContext{store, clock, capability, runtime, gps, flags},
+    ClockSetter setter(clock, capability);
+    SyncWorker worker(SyncContext{store, clock, capability, setter, runtime, gps, flags},
                       [&](SyncContext& ctx, const std::string& server) {
                           std::lock_guard lock(mutex);
                           servers.push_back(server);
                           busyDuringUpdate += ctx.flags.syncBusy.load();
                           ctx.flags.networkFailed = server == "server-2" ? 1 : 0;
-                          return 1;
+                          return UpdateOutcome{};
                       });
     int chosen = 0;
     UpdateStarter starter(

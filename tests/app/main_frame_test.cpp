@@ -85,6 +85,26 @@ TEST(MainFrameTest, TheTrayFollowsTheReferenceAndTheWorkersFlags) {
     EXPECT_EQ(rig.frame->currentTrayIcon(), 141);
     EXPECT_EQ(rig.frame->trayIcon().toolTip(), "Horalux - Cannot connect to network\ntime server");
     EXPECT_FALSE(rig.frame->trayIcon().icon().isNull());
+
+    // The last update's outcome ends the tip as soon as it is recorded, whatever the icon does.
+    UpdateOutcome silent;
+    silent.reference = UpdateReference::Sntp;
+    silent.result = UpdateResult::ServerSilent;
+    rig.updates.Append(silent);
+    rig.frame->OnTrayTimer();
+    EXPECT_EQ(rig.frame->currentTrayIcon(), 141);
+    EXPECT_EQ(rig.frame->trayIcon().toolTip(),
+              "Horalux - Cannot connect to network\ntime server\nNot set: server silent");
+    UpdateOutcome set = silent;
+    set.timeMs = rig.clock.nowMillis();
+    set.result = UpdateResult::Set;
+    set.correctionMs = 312;
+    rig.updates.Append(set);
+    rig.flags.networkFailed = 0;
+    rig.flags.syncBusy = 0;
+    rig.frame->OnTrayTimer();
+    EXPECT_EQ(rig.frame->trayIcon().toolTip(),
+              "Horalux - Time referenced to\n Network time\nSet 19:53 UTC, +312 ms");
 }
 
 TEST(MainFrameTest, SetPcClockNowChoosesTheServerFirstAndDoesNotBeep) {

@@ -56,5 +56,23 @@ TEST(TrayStateTest, TipsAreCutToWhatTheTrayHolds) {
     EXPECT_EQ(TrayTipText(std::string(100, 'x')), std::string(63, 'x'));
 }
 
+TEST(TrayStateTest, TheTipEndsWithTheLastUpdatesOutcome) {
+    const TrayState ok = ChooseTrayState(1, 0, 0);
+    EXPECT_EQ(TrayTipText(ok, ""), "Horalux - Time referenced to\n Network time");
+    EXPECT_EQ(TrayTipText(ok, "Set 14:02 UTC, +312 ms"),
+              "Horalux - Time referenced to\n Network time\nSet 14:02 UTC, +312 ms");
+    EXPECT_EQ(TrayTipText({kIconGps, "Horalux"}, "Not set: not locked"),
+              "Horalux\nNot set: not locked");
+
+    // A new outcome changes the tip even where the icon stays.
+    TrayStateTracker tracker;
+    ASSERT_TRUE(tracker.Next(0, 0, 0).has_value());
+    EXPECT_FALSE(tracker.Next(0, 0, 0, "").has_value());
+    EXPECT_TRUE(tracker.Next(0, 0, 0, "Not set: not locked").has_value());
+    EXPECT_FALSE(tracker.Next(0, 0, 0, "Not set: not locked").has_value());
+    EXPECT_TRUE(tracker.Next(0, 0, 0, "Set 14:02 UTC, +312 ms").has_value());
+    EXPECT_EQ(tracker.Next(1, 0, 0, "Set 14:02 UTC, +312 ms")->icon, kIconNetworkOk);
+}
+
 }  // namespace
 }  // namespace horalux

@@ -5,7 +5,8 @@
 // size, repainted whole (grid and every marker) and updated after one satellite has moved (that
 // marker removed and drawn again, the changed area shown). Each with 12 GPS satellites as the
 // record gives them, and with 38 of four systems as the sky view gives them (32 bars, labelled
-// with their systems' letters; the plot's labels placed around their icons).
+// with their systems' letters; the plot's labels placed around their icons). The correction plot at
+// the Update PC Clock page's size with a full record (1000 updates over 30 days), over each range.
 // Not a test: run it by hand.
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "../displays/position_page_plot.h"
+#include "displays/correction_plot.h"
 #include "displays/signal_quality_graph.h"
 #include "displays/sky_plot.h"
 #include "ui/dialog_units.h"
@@ -114,6 +116,27 @@ void SkyPlotRepaints(int n, int satellites) {
         plot.markersLastUpdate(), intoBuffer, oneMoved / whole);
 }
 
+void CorrectionPlotRepaints(int n) {
+    CorrectionPlot plot;
+    plot.resize(dialogRect(7, 127, 336, 116).size());
+    const int64_t now = 1714572000000;
+    std::vector<CorrectionPoint> points;
+    for (int i = 999; i >= 0; --i) {
+        const bool set = i % 10 != 3;
+        points.push_back({now - i * (30LL * 24 * 3600 * 1000 / 1000), set, set ? -40 + i % 7 : 0});
+    }
+    plot.SetContents(points, now);
+    plot.show();
+    QApplication::processEvents();
+    for (const CorrectionRange range : {CorrectionRange::Day, CorrectionRange::Month}) {
+        plot.SetRange(range);
+        const double repaint = MedianMicros(n, [&] { plot.repaint(); });
+        std::printf("correction plot %d x %d, 1000 updates, %s: repaint %.1f us\n", plot.width(),
+                    plot.height(), range == CorrectionRange::Day ? "last 24 hours" : "last 30 days",
+                    repaint);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -126,5 +149,6 @@ int main(int argc, char** argv) {
         SignalGraph(n, satellites);
         SkyPlotRepaints(n, satellites);
     }
+    CorrectionPlotRepaints(n);
     return 0;
 }

@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
     RuntimeSettings runtime;
     GpsState gps;
     SyncFlags flags;
-    SyncContext ctx{store, clock, capability, runtime, gps, flags};
+    ClockSetter setter(clock, capability, ClockPath::Virtual, nullptr);
+    SyncContext ctx{store, clock, capability, setter, runtime, gps, flags};
 
     std::mt19937 random(std::random_device{}());
     std::uniform_int_distribution<int64_t> wrongBy(-3600 * 1000, 3600 * 1000);
@@ -85,7 +86,7 @@ int main(int argc, char** argv) {
         }
         setErrors.push_back(static_cast<double>(clock.offsetMillis()));
 
-        SntpClient client(clock, capability);
+        SntpClient client(clock, setter);
         SntpResult result;
         if (client.Query(name, result, 123) == 1) {
             queryErrors.push_back(result.offset * 1e6 +

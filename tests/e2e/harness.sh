@@ -7,9 +7,17 @@
 #   e2e_start_x / e2e_start_tray   Xvfb (DISPLAY exported) and a tray host on it
 #   e2e_settings < INI             the settings file the program starts with
 #   e2e_ini_get SECTION KEY        a value the program stored (empty when absent)
+#   e2e_sntp_settings SERVER [MINUTES] [NTS]
+#                                  the settings of a program kept by SNTP from SERVER, every
+#                                  MINUTES (default 1), with NTS when NTS is 1, the desktop
+#                                  clock off
 #   e2e_start_pty                  a pty pair: the program reads $E2E_GPS, a feeder writes $E2E_FEED
 #   e2e_start_replay ARGS...       nmea-replay (e.g. --synthetic "$E2E_FEED")
-#   e2e_start_chrony               an NTP server on 127.0.0.1:$E2E_CHRONY_PORT
+#   e2e_start_chrony [nts] [FAKETIME]
+#                                  an NTP server on 127.0.0.1:$E2E_CHRONY_PORT; with nts also an
+#                                  NTS key-exchange server on $E2E_NTS_PORT whose certificate
+#                                  (made here) is $E2E_NTS_CERT; FAKETIME moves its clock
+#                                  (libfaketime, e.g. +2.5)
 #   e2e_start_app                  horalux; its PID in E2E_APP_PID, its stderr in E2E_APP_LOG
 #   e2e_wait SECONDS CMD...        runs CMD until it succeeds; fails after SECONDS
 #   e2e_wait_log SECONDS REGEX     waits for a line of the program's stderr
@@ -60,6 +68,7 @@ e2e_init() {
     chmod 700 "$E2E_WORK/runtime"
     export XDG_CONFIG_HOME="$E2E_WORK/config"
     export XDG_RUNTIME_DIR="$E2E_WORK/runtime"
+    export XDG_STATE_HOME="$E2E_WORK/state"
     export HORALUX_CLOCK_FILE="$E2E_WORK/clock-offset"
     export HORALUX_TRACE=1
     export QT_QPA_PLATFORM=xcb
@@ -206,6 +215,25 @@ e2e_use_zone_for_gps_updates() {
     e2e_fail "no time zone keeps the next $within s clear of hours 23 and 1"
 }
 
+e2e_sntp_settings() {
+    local server="$1" rate="${2:-1}" nts="${3:-0}"
+    e2e_settings <<INI
+[Settings]
+FirstTimeConfig=0
+UseNetworkTime=1
+UseSNTP=1
+UseNTS=$nts
+TimeUpdateRate=$rate
+DigitalClockEnabled=0
+
+[Network%20Daytime%20Protocol]
+NumberOfTimeServers=1
+NetServer-00=$server
+TimeServer=$server
+UseRandomServer=0
+INI
+}
+
 e2e_ini_get() {
     local section="${1// /%20}" key="${2// /%20}"
     [ -f "$E2E_INI" ] || return 0
@@ -248,7 +276,7 @@ e2e_chrony_answers() {
 
 e2e_start_chrony() {
     E2E_CHRONY_PORT="$(e2e_free_udp_port)" || e2e_fail "no free UDP port"
-    local dir="$E2E_WORK/chrony"
+    local dir="$E2E_WORK/chrony-$E2E_CHRONY_PORT" preload=() user=()
     mkdir -p "$dir"
     chmod 1777 "$dir"
     cat >"$dir/chrony.conf" <<EOF
@@ -259,11 +287,38 @@ port $E2E_CHRONY_PORT
 cmdport 0
 pidfile $dir/chronyd.pid
 EOF
-    "${E2E_NOCAP[@]}" chronyd -n -x -f "$dir/chrony.conf" -L 0 -l "$E2E_WORK/chrony.log" &
+    local nts=""
+    if [ "${1:-}" = nts ]; then
+        nts=nts
+        shift
+        E2E_NTS_PORT=$((E2E_CHRONY_PORT + 1))
+        E2E_NTS_CERT="$dir/cert.pem"
+        openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 3 \
+            -subj /CN=localhost -addext "subjectAltName=DNS:localhost,IP:127.0.0.1" \
+            -keyout "$dir/key.pem" -out "$E2E_NTS_CERT" 2>/dev/null ||
+            e2e_fail "openssl could not make a certificate"
+        chmod 644 "$dir/key.pem" "$E2E_NTS_CERT"
+        printf 'ntsserverkey %s\nntsservercert %s\nntsport %s\nntsprocesses 0\nntsdumpdir %s\n' \
+            "$dir/key.pem" "$E2E_NTS_CERT" "$E2E_NTS_PORT" "$dir" >>"$dir/chrony.conf"
+        # It reads the key after start-up, which its own user could not in this private folder.
+        user=(-u root)
+    fi
+    if [ -n "${1:-}" ]; then
+        local library
+        library="$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)"
+        [ -n "$library" ] || e2e_fail "libfaketime not found (Debian package faketime)"
+        preload=(env LD_PRELOAD="$library" FAKETIME="$1")
+    fi
+    "${E2E_NOCAP[@]}" "${preload[@]}" chronyd -n -x "${user[@]}" -f "$dir/chrony.conf" -L 0 \
+        -l "$E2E_WORK/chrony.log" &
     E2E_CHRONY_PID=$!
     e2e_track "$E2E_CHRONY_PID"
     e2e_wait 20 e2e_chrony_answers || e2e_fail "chronyd does not answer on port $E2E_CHRONY_PORT"
-    e2e_log "chronyd serving on 127.0.0.1:$E2E_CHRONY_PORT"
+    if [ -n "$nts" ]; then
+        e2e_wait 20 bash -c "exec 3<>/dev/tcp/127.0.0.1/$E2E_NTS_PORT" 2>/dev/null ||
+            e2e_fail "chronyd's key exchange does not listen on port $E2E_NTS_PORT"
+    fi
+    e2e_log "chronyd serving on 127.0.0.1:$E2E_CHRONY_PORT $nts ${1:-}"
 }
 
 e2e_start_app() {

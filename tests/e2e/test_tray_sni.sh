@@ -27,7 +27,7 @@ e2e_wait 15 registered || e2e_fail "the program registered no StatusNotifierItem
 e2e_log "registered: $(e2e_sni_items)"
 grep -qx "Exec=$E2E_BIN/horalux" "$autostart" && grep -qx 'Hidden=true' "$autostart" ||
     e2e_fail "the stale autostart entry was not rewritten: $(cat "$autostart")"
-e2e_wait_log 5 'tray icon=109 tip="Horalux"$' || e2e_fail "the tray state did not reach icon 109"
+e2e_wait_log 5 'tray icon=109 tip="Horalux(\\n[^"]*)?"$' || e2e_fail "the tray state did not reach icon 109"
 shot="$E2E_WORK/panel.png"
 icon_in_panel() {
     import -window root "$shot" 2>/dev/null && e2e_find_colour "$shot" "$strip" "$gold"

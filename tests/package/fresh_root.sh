@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs and purges the Debian package in a throwaway Debian 12 root of its own, as on a fresh
-# machine: dpkg -i with the dependencies the package names, the capability set by the
-# post-install step, the program answering --version as a plain user, and dpkg --purge leaving
-# the root as it was before. Not part of ./scripts/test: it needs a Debian mirror and a few
+# machine: dpkg -i with the dependencies the package names, no file with a capability, the clock
+# helper's unit accepted by systemd-analyze verify, the program answering --version as a plain
+# user, and dpkg --purge leaving the root as it was before. Not part of ./scripts/test: it needs a Debian mirror and a few
 # minutes the first time (the root is kept under build/fresh-root/ and reused).
 #
 #   tests/package/fresh_root.sh [PACKAGE.deb]    (default: build/package/horalux_*.deb)
@@ -43,32 +43,41 @@ cp /etc/resolv.conf "$root/etc/resolv.conf"
 depends="$(dpkg-deb -f "$deb" Depends | sed -e 's/([^)]*)//g' -e 's/,/ /g')"
 log "dependencies: $depends"
 in_root apt-get -q update >/dev/null
+# systemd too, for systemd-analyze verify (the package itself runs without it).
 # shellcheck disable=SC2086
-in_root env DEBIAN_FRONTEND=noninteractive apt-get -q -y --no-install-recommends install $depends >/dev/null
+in_root env DEBIAN_FRONTEND=noninteractive apt-get -q -y --no-install-recommends install $depends systemd >/dev/null
+
+# Every capability set on a file of the root (read with this machine's getcap: the root has none).
+root_caps() { getcap -r "$root/usr" "$root/etc" "$root/opt" 2>/dev/null | sed "s|^$root||" || true; }
 
 snapshot() {
     # Files, links and folders with their modes and owners, and every capability set on a file.
     (cd "$root" && find . -xdev \( -path ./var/lib/dpkg -o -path ./var/log -o -path ./var/cache \
         -o -path ./tmp -o -path ./proc -o -path ./dev \) -prune -o -printf '%M %u %g %p\n' | sort)
-    in_root getcap -r /usr /etc /opt 2>/dev/null | sort
+    root_caps | sort
     cut -d: -f1 "$root/etc/passwd" "$root/etc/group" | sort
 }
+# A run that failed half-way may have left the package installed.
+in_root dpkg --purge horalux >/dev/null 2>&1 || true
 snapshot >"$root.before"
 
 cp "$deb" "$root/tmp/horalux.deb"
 log "dpkg -i $(basename "$deb")"
 in_root dpkg -i /tmp/horalux.deb
-caps="$(in_root getcap /usr/bin/horalux)"
-log "capability: $caps"
-case "$caps" in
-    *cap_sys_time=ep*) ;;
-    *) echo "fresh_root: FAIL: the post-install step did not grant cap_sys_time ($caps)" >&2; exit 1 ;;
-esac
+caps="$(root_caps)"
+[ -z "$caps" ] || { echo "fresh_root: FAIL: files with capabilities: $caps" >&2; exit 1; }
+log "no file carries a capability"
+# The root has no man-db to look the unit's Documentation= up with: the page is checked as a file.
+[ -f "$root/usr/share/man/man8/horalux-clockd.8.gz" ] || { echo "fresh_root: FAIL: no man page" >&2; exit 1; }
+verify="$(in_root systemd-analyze verify --man=no /usr/lib/systemd/system/horalux-clockd.service 2>&1)" ||
+    { echo "fresh_root: FAIL: systemd-analyze verify: $verify" >&2; exit 1; }
+log "systemd-analyze verify accepts horalux-clockd.service${verify:+: $verify}"
+log "$(in_root systemd-analyze security --offline=true /usr/lib/systemd/system/horalux-clockd.service 2>&1 | tail -n 1)"
 version="$(in_root setpriv --reuid=65534 --regid=65534 --clear-groups /usr/bin/horalux --version)"
 [ "$version" = "Horalux Version 3.50 Build 4" ] ||
     { echo "fresh_root: FAIL: horalux --version printed '$version'" >&2; exit 1; }
 # Every shared library the programs and Qt's X11 platform plugin need is there.
-missing="$(in_root sh -c 'ldd /usr/bin/horalux /usr/bin/horalux-diag /usr/bin/nmea-replay \
+missing="$(in_root sh -c 'ldd /usr/bin/horalux /usr/bin/horalux-diag /usr/bin/nmea-replay /usr/libexec/horalux-clockd \
     /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms/libqxcb.so' | grep 'not found' || true)"
 [ -z "$missing" ] || { echo "fresh_root: FAIL: libraries not found: $missing" >&2; exit 1; }
 in_root dpkg -s horalux | grep -q '^Status: install ok installed$' ||
@@ -82,4 +91,4 @@ if ! diff -u "$root.before" "$root.after"; then
     echo "fresh_root: FAIL: the purge left the root changed (above)" >&2
     exit 1
 fi
-log "PASS: installed, granted the capability, ran, and purged without a trace"
+log "PASS: installed without a capability, the helper's unit verified, ran, and purged without a trace"

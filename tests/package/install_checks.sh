@@ -6,6 +6,11 @@ HORALUX_FILES=(
     "755 usr/bin/horalux"
     "755 usr/bin/horalux-diag"
     "755 usr/bin/nmea-replay"
+    "755 usr/libexec/horalux-clockd"
+    "644 usr/lib/systemd/system/horalux-clockd.service"
+    "644 usr/share/dbus-1/system-services/example.quorvane.Horalux.Clock1.service"
+    "644 usr/share/dbus-1/system.d/example.quorvane.Horalux.Clock1.conf"
+    "644 usr/share/polkit-1/actions/example.quorvane.horalux.set-clock.policy"
     "644 usr/share/applications/example.quorvane.Horalux.desktop"
     "644 usr/share/doc/horalux/changelog.gz"
     "644 usr/share/doc/horalux/copyright"
@@ -35,6 +40,7 @@ HORALUX_FILES=(
     "644 usr/share/man/man1/horalux-diag.1.gz"
     "644 usr/share/man/man1/horalux.1.gz"
     "644 usr/share/man/man1/nmea-replay.1.gz"
+    "644 usr/share/man/man8/horalux-clockd.8.gz"
     "644 usr/share/metainfo/example.quorvane.Horalux.metainfo.xml"
 )
 
@@ -43,7 +49,8 @@ fail() {
     exit 1
 }
 
-# The files and their modes, the menu entry and metainfo validating, the icons the entry names,
+# The files and their modes, none with a capability, the menu entry and metainfo validating, the
+# icons the entry names, the clock helper's bus, systemd and polkit files saying what they must,
 # the manual pages formatting without warnings, and the programs running.
 check_tree() {
     local root="$1" listed size
@@ -51,6 +58,8 @@ check_tree() {
     diff <(printf '%s\n' "${HORALUX_FILES[@]}" | sort) <(echo "$listed") >&2 ||
         fail "the installed files differ from the list (< expected, > installed)"
     [ -z "$(cd "$root" && find usr -type d ! -perm 755)" ] || fail "folders not of mode 755"
+    [ -z "$(getcap -r "$root/usr" 2>/dev/null)" ] || fail "files with capabilities: $(getcap -r "$root/usr")"
+    check_clock_helper "$root"
 
     local desktop="$root/usr/share/applications/example.quorvane.Horalux.desktop"
     desktop-file-validate "$desktop" || fail "desktop-file-validate: errors"
@@ -66,10 +75,10 @@ check_tree() {
         "$root/usr/share/icons/hicolor/scalable/apps/example.quorvane.Horalux.svg" || fail "the scalable icon is no SVG"
 
     local page warnings
-    for page in horalux horalux-diag nmea-replay; do
-        warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)"
+    for page in man1/horalux.1 man1/horalux-diag.1 man1/nmea-replay.1 man8/horalux-clockd.8; do
+        warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/$page.gz" 2>&1 >/dev/null)"
         [ -z "$warnings" ] || fail "man $page: $warnings"
-        zcat "$root/usr/share/man/man1/$page.1.gz" | grep -q "^\.TH " || fail "man $page has no title"
+        zcat "$root/usr/share/man/$page.gz" | grep -q "^\.TH " || fail "man $page has no title"
     done
     # The arguments answer without a desktop: DISPLAY is taken away.
     [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/horalux" --version)" = \
@@ -84,4 +93,45 @@ check_tree() {
         fail "horalux-diag does not run"
     { "$root/usr/bin/nmea-replay" 2>&1 || true; } | grep -q 'usage: nmea-replay' ||
         fail "nmea-replay does not run"
+}
+
+# The clock helper's files: the bus starts the installed helper through its unit; the policy lets
+# root alone own the name and anyone call it; the unit confines it to CAP_SYS_TIME; polkit lets
+# the person at the desk set the clock and nobody else without an administrator; the helper links
+# no Qt.
+check_clock_helper() {
+    local root="$1" share="$1/usr/share"
+    local service="$share/dbus-1/system-services/example.quorvane.Horalux.Clock1.service"
+    local unit="$root/usr/lib/systemd/system/horalux-clockd.service"
+    grep -qx 'Name=example.quorvane.Horalux.Clock1' "$service" || fail "bus service: no Name"
+    grep -qx 'Exec=/usr/libexec/horalux-clockd' "$service" || fail "bus service: wrong Exec"
+    grep -qx 'SystemdService=horalux-clockd.service' "$service" || fail "bus service: no unit"
+    local line
+    for line in 'Type=dbus' 'BusName=example.quorvane.Horalux.Clock1' \
+        'ExecStart=/usr/libexec/horalux-clockd' 'CapabilityBoundingSet=CAP_SYS_TIME' \
+        'NoNewPrivileges=yes' 'ProtectSystem=strict' 'PrivateTmp=yes' \
+        'RestrictAddressFamilies=AF_UNIX'; do
+        grep -qx "$line" "$unit" || fail "the unit lacks $line"
+    done
+    local exposure
+    exposure="$(systemd-analyze security --offline=true "$unit" 2>/dev/null |
+        sed -n 's/.*Overall exposure level for [^:]*: \([0-9.]*\).*/\1/p')"
+    awk -v e="$exposure" 'BEGIN { exit !(e != "" && e <= 2.0) }' ||
+        fail "the unit's exposure is '$exposure', more than 2.0"
+    python3 - "$share/dbus-1/system.d/example.quorvane.Horalux.Clock1.conf" \
+        "$share/polkit-1/actions/example.quorvane.horalux.set-clock.policy" <<'PY' || fail "bus policy or polkit action"
+import sys, xml.etree.ElementTree as ET
+bus = ET.parse(sys.argv[1]).getroot()
+owners = [(p.attrib, a.attrib) for p in bus.iter("policy") for a in p if "own" in a.attrib]
+assert owners == [({"user": "root"}, {"own": "example.quorvane.Horalux.Clock1"})], owners
+calls = [a.attrib for p in bus.iter("policy") if p.attrib == {"context": "default"} for a in p]
+assert {"send_destination": "example.quorvane.Horalux.Clock1",
+        "send_interface": "example.quorvane.Horalux.Clock1"} in calls, calls
+action = ET.parse(sys.argv[2]).getroot().find("action")
+assert action.attrib["id"] == "example.quorvane.horalux.set-clock"
+defaults = {d.tag: d.text for d in action.find("defaults")}
+assert defaults == {"allow_any": "auth_admin", "allow_inactive": "auth_admin",
+                    "allow_active": "yes"}, defaults
+PY
+    ! ldd "$root/usr/libexec/horalux-clockd" | grep -qi qt || fail "the clock helper links Qt"
 }

@@ -2,8 +2,8 @@
 # The Debian package, in three steps that CTest runs in order (the package is built once):
 #   build     scripts/package's CPack step into the build folder's package/
 #   contents  its control fields, its files and modes (as installed by cmake --install), and its
-#             post-install step run against a stand-in setcap (it grants the capability, and a
-#             failure to do so warns but does not fail the installation)
+#             maintainer scripts: they grant no capability and only ask a running systemd to
+#             reload its units
 #   lintian   no errors and no warnings
 set -euo pipefail
 : "${HORALUX_BUILD_DIR:?HORALUX_BUILD_DIR must name the build folder}"
@@ -37,30 +37,36 @@ contents)
     depends="$(field Depends)"
     echo "Depends: $depends"
     names="$(sed -e 's/ *([^)]*)//g' -e 's/, */\n/g' <<<"$depends")"
-    for needed in libcap2-bin libcap2 libqt6widgets6 libqt6dbus6 libqt6network6 libc6 libstdc++6; do
+    for needed in dbus polkitd libsystemd0 libcap2 libgnutls30 libqt6widgets6 libqt6dbus6 \
+        libqt6network6 libc6 libstdc++6; do
         grep -Fqx "$needed" <<<"$names" || fail "Depends lacks $needed: $depends"
     done
     dpkg-deb -x "$deb" "$work/root"
     check_tree "$work/root"
     file "$work/root/usr/bin/horalux" | grep -q 'stripped$' || fail "the program is not stripped"
 
+    file "$work/root/usr/libexec/horalux-clockd" | grep -q 'stripped$' || fail "the helper is not stripped"
+
     dpkg-deb -e "$deb" "$work/control"
-    [ "$(stat -c %a "$work/control/postinst")" = 755 ] || fail "postinst is not executable"
-    sh -n "$work/control/postinst" || fail "postinst is no valid shell script"
-    # The post-install step against a stand-in setcap that records what it was asked.
+    # The maintainer scripts against stand-ins that record what they were asked.
     mkdir "$work/bin"
-    printf '#!/bin/sh\necho "$*" >>"%s/setcap.calls"\nexit "${SETCAP_STATUS:-0}"\n' "$work" >"$work/bin/setcap"
-    chmod 755 "$work/bin/setcap"
-    PATH="$work/bin:$PATH" sh "$work/control/postinst" configure "" >"$work/out" 2>&1 ||
-        fail "postinst configure failed: $(cat "$work/out")"
-    [ "$(cat "$work/setcap.calls")" = "cap_sys_time+ep /usr/bin/horalux" ] ||
-        fail "postinst asked setcap for: $(cat "$work/setcap.calls")"
-    SETCAP_STATUS=1 PATH="$work/bin:$PATH" sh "$work/control/postinst" configure "" >"$work/out" 2>&1 ||
-        fail "a failing setcap failed the installation"
-    grep -q "could not grant cap_sys_time to /usr/bin/horalux" "$work/out" || fail "no warning when setcap fails"
-    : >"$work/setcap.calls"
-    PATH="$work/bin:$PATH" sh "$work/control/postinst" abort-upgrade "" >"$work/out" 2>&1 || fail "postinst abort-upgrade"
-    [ ! -s "$work/setcap.calls" ] || fail "postinst ran setcap outside configure"
+    for tool in setcap systemctl; do
+        printf '#!/bin/sh\necho "%s $*" >>"%s/calls"\n' "$tool" "$work" >"$work/bin/$tool"
+        chmod 755 "$work/bin/$tool"
+    done
+    for script in postinst postrm; do
+        [ "$(stat -c %a "$work/control/$script")" = 755 ] || fail "$script is not executable"
+        sh -n "$work/control/$script" || fail "$script is no valid shell script"
+        ! grep -q setcap "$work/control/$script" || fail "$script grants a capability"
+        PATH="$work/bin:$PATH" sh "$work/control/$script" configure "" >"$work/out" 2>&1 ||
+            fail "$script failed: $(cat "$work/out")"
+    done
+    if [ -d /run/systemd/system ]; then
+        [ "$(cat "$work/calls")" = "$(printf 'systemctl --system daemon-reload\nsystemctl --system daemon-reload')" ] ||
+            fail "the maintainer scripts asked: $(cat "$work/calls")"
+    else
+        [ ! -s "$work/calls" ] || fail "without systemd the scripts asked: $(cat "$work/calls")"
+    fi
     echo "size: $(stat -c %s "$deb") bytes, installed $(field Installed-Size) KiB"
     ;;
 lintian)

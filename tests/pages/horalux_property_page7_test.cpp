@@ -20,6 +20,7 @@
 #include "app/settings_keys.h"
 #include "app/time_server_list.h"
 #include "page_fixture.h"
+#include "sync/nts_failure.h"
 #include "ui/server_list_manager.h"
 
 namespace horalux {
@@ -72,6 +73,11 @@ TEST(NetworkTimePageTest, AFreshStoreShowsSntpTheSortedDefaultsAndTheChosenServe
     EXPECT_EQ(page.Control<QLineEdit>(Page::kDaytimePort)->text(), QStringLiteral("13"));
     EXPECT_FALSE(page.Control(Page::kDaytimePort)->isEnabled());
     EXPECT_FALSE(page.Control<QCheckBox>(Page::kRandom)->isChecked());
+    EXPECT_FALSE(page.Control<QCheckBox>(Page::kNts)->isChecked());
+    EXPECT_EQ(page.Control<QCheckBox>(Page::kNts)->text(), QStringLiteral("Authenticate with NTS"));
+    EXPECT_TRUE(page.Control(Page::kNts)->isEnabled()) << "SNTP is chosen";
+    EXPECT_FALSE(page.Control(Page::kNts)->accessibleDescription().isEmpty());
+    EXPECT_FALSE(f.store.contains(keys::kSettings, "UseNTS")) << "nothing to store until clicked";
     EXPECT_TRUE(page.Control(Page::kServer)->isEnabled());
     EXPECT_EQ(page.Control<QComboBox>(Page::kServer)->property("sorted"), true);
     EXPECT_EQ(Entries(page), kSortedDefaults);
@@ -104,9 +110,15 @@ TEST(NetworkTimePageTest, ChoicesAreStoredAsTheyAreMade) {
     auto& page = ShowAfterStartup(f);
     auto* port = page.Control<QLineEdit>(Page::kDaytimePort);
 
+    // NTS is stored at the click, and offered with SNTP only.
+    auto* nts = page.Control<QCheckBox>(Page::kNts);
+    QTest::mouseClick(nts, Qt::LeftButton);
+    EXPECT_EQ(f.store.read(keys::UseNTS), 1);
     QTest::mouseClick(page.Control<QRadioButton>(Page::kDaytime), Qt::LeftButton);
     EXPECT_EQ(f.store.read(keys::UseSNTPOnPage), 0);
     EXPECT_TRUE(port->isEnabled());
+    EXPECT_FALSE(nts->isEnabled());
+    EXPECT_EQ(f.store.read(keys::UseNTS), 1) << "kept for when SNTP is chosen again";
     port->clear();
     QTest::keyClicks(port, QStringLiteral("12x"));
     EXPECT_EQ(f.store.read(keys::TimeServerPort), 0) << "not a number: 0";
@@ -116,6 +128,9 @@ TEST(NetworkTimePageTest, ChoicesAreStoredAsTheyAreMade) {
     QTest::mouseClick(page.Control<QRadioButton>(Page::kSntp), Qt::LeftButton);
     EXPECT_EQ(f.store.read(keys::UseSNTPOnPage), 1);
     EXPECT_FALSE(port->isEnabled());
+    EXPECT_TRUE(nts->isEnabled());
+    QTest::mouseClick(nts, Qt::LeftButton);
+    EXPECT_EQ(f.store.read(keys::UseNTS), 0);
 
     // The user picks a server with the keyboard.
     auto* box = page.Control<QComboBox>(Page::kServer);
@@ -139,17 +154,29 @@ TEST(NetworkTimePageTest, EverySecondTheStatusLineAndTheBoxFollowTheUpdates) {
     const struct {
         int32_t network;
         int32_t failed;
+        NtsFailure nts;
         const char* status;
     } cases[] = {
-        {0, 1, "Disabled"},
-        {1, 1, "Cannot connect to network time server"},
-        {1, 0, "Nominal"},
+        {0, 1, NtsFailure::None, "Disabled"},
+        {1, 1, NtsFailure::None, "Cannot connect to network time server"},
+        {1, 0, NtsFailure::None, "Nominal"},
+        {0, 1, NtsFailure::AuthenticationFailed, "Disabled"},
+        {1, 1, NtsFailure::CertificateNotTrusted,
+         "NTS certificate not trusted: check the server name"},
+        {1, 1, NtsFailure::KeyExchangeRefused, "Server refused NTS: choose an NTS server"},
+        {1, 1, NtsFailure::NoCookies, "NTS server sent no cookies: try another server"},
+        {1, 1, NtsFailure::AuthenticationFailed, "NTS replies not authentic: try another network"},
+        {1, 0, NtsFailure::None, "Nominal"},
     };
     for (const auto& c : cases) {
         f.runtime.useNetworkTime = c.network;
         f.flags.networkFailed = c.failed;
+        f.flags.ntsFailure = static_cast<int32_t>(c.nts);
         page.FireTimer(1);
         EXPECT_EQ(page.Control<QLabel>(Page::kStatus)->text(), QString::fromLatin1(c.status));
+        if (c.nts == NtsFailure::CertificateNotTrusted) {
+            f.Screenshot("page-network-time-nts-failure");
+        }
     }
 
     // Random choice: each update's server shows within a second; the store is not written.

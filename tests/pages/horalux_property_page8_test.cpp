@@ -119,8 +119,7 @@ TEST(SystemConfigurationPageTest, StartAtLogInAndTheLinesOnThePrivilegeAndOtherS
     const auto entry = config.path() / "autostart" / "example.quorvane.Horalux.desktop";
     LaterSource source;
     test::PageFixture f;
-    DesktopIntegration desktop(autostart, ClockPrivilege::Missing, "/usr/bin/horalux", {&source},
-                               f.messages);
+    DesktopIntegration desktop(autostart, {&source}, f.messages);
     PageServices services = f.services();
     services.desktop = &desktop;
     auto& page = f.Show(new Page(services, f.sheet.bubbleTip()));
@@ -135,10 +134,13 @@ TEST(SystemConfigurationPageTest, StartAtLogInAndTheLinesOnThePrivilegeAndOtherS
     box->click();
     EXPECT_FALSE(std::filesystem::exists(entry));
 
+    // The privilege line shows when a clock setting has failed, and says what to do.
     const auto* privilege = page.Control<QLabel>(Page::kClockPrivilege);
+    EXPECT_FALSE(privilege->isVisible());
+    desktop.noteClockSetting({ClockSetResult::NoHelper, "the bus knows no helper"});
+    QCoreApplication::processEvents();
     EXPECT_TRUE(privilege->isVisible());
-    EXPECT_TRUE(
-        privilege->text().contains(QStringLiteral("setcap cap_sys_time+ep /usr/bin/horalux")))
+    EXPECT_TRUE(privilege->text().contains(QStringLiteral("Install Horalux's package")))
         << privilege->text().toStdString();
     EXPECT_EQ(privilege->accessibleName(), privilege->text());
 

@@ -1,70 +1,65 @@
-// Whether the program may set the clock: the verdict from the facts, and the facts as libcap
-// reports them for a probe run with and without the capability (never using it).
+// Dropping every capability at start, as the tray program does before it loads any GUI library:
+// a probe run as root (the capability to set the clock taken away by capsh first) and as root of
+// a user namespace ends with empty sets, and a program it starts afterwards gains none back.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
 
 #include "platform/clock_privilege.h"
 #include "support/command_runner.h"
-#include "support/test_dirs.h"
 
 namespace horalux {
 namespace {
 
 using namespace std::chrono_literals;
 
-TEST(ClockPrivilegeTest, TheVerdictFollowsWhatTheKernelWouldAllow) {
-    struct Case {
-        ClockPrivilegeFacts facts;
-        ClockPrivilege verdict;
-    };
-    const Case cases[] = {
-        {{.permitted = true}, ClockPrivilege::Held},
-        {{.permitted = true, .bounded = false, .noNewPrivs = true}, ClockPrivilege::Held},
-        {{}, ClockPrivilege::Missing},                     // a plain user: setcap helps
-        {{.bounded = false}, ClockPrivilege::Withheld},    // capsh --drop, a container
-        {{.noNewPrivs = true}, ClockPrivilege::Withheld},  // a sandbox
-        {{.fileHasIt = true}, ClockPrivilege::Withheld},   // nosuid mount, a debugger
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ClassifyClockPrivilege(c.facts), c.verdict)
-            << c.facts.permitted << c.facts.bounded << c.facts.noNewPrivs << c.facts.fileHasIt;
+constexpr char kEmptySets[] =
+    "CapInh=0000000000000000\nCapPrm=0000000000000000\nCapEff=0000000000000000\n"
+    "CapAmb=0000000000000000\n";
+
+std::string ChildSets() {
+    std::string child;
+    for (const char* set : {"CapInh", "CapPrm", "CapEff", "CapAmb"}) {
+        child += std::string("child ") + set + "=0000000000000000\n";
     }
+    return child;
 }
 
-TEST(ClockPrivilegeTest, TheProbeSeesTheCapabilityDroppedAndTheFilesOwn) {
+TEST(DropAllCapabilitiesTest, LeavesNothingHeldNorAnythingToRegainAtAnExec) {
     const auto capsh = test::findProgram("capsh");
-    const auto setcap = test::findProgram("setcap");
-    if (!capsh || !setcap || ::geteuid() != 0) {
-        GTEST_SKIP() << "needs root with capsh and setcap (libcap2-bin)";
-    }
-    test::TempDir dir;
-    // A file that carries cap_sys_time yet cannot be run: it only shows what cap_get_file reads.
-    const std::string marked = dir.file("marked");
-    std::ofstream(marked) << "data\n";
-    ::chmod(marked.c_str(), 0600);
-    const test::CommandResult set = test::runCommand({*setcap, "cap_sys_time+ep", marked}, 10s);
-    if (set.exitCode != 0) {
-        GTEST_SKIP() << "this file system keeps no file capabilities: " << set.output;
+    if (!capsh || ::geteuid() != 0) {
+        GTEST_SKIP() << "needs root with capsh (libcap2-bin)";
     }
     const std::string probe = HORALUX_PRIVILEGE_PROBE;
-
-    const ClockPrivilegeFacts self = ProbeClockPrivilege(marked);
-    if (self.permitted && self.bounded) {  // root as the tests usually run: the probe is too
-        const test::CommandResult asRoot = test::runCommand({probe, marked}, 10s);
-        EXPECT_EQ(asRoot.output, "permitted=1\nbounded=1\nnoNewPrivs=0\nfileHasIt=1\n");
+    struct Case {
+        const char* what;
+        std::vector<std::string> argv;
+    };
+    const Case cases[] = {
+        {"root", {*capsh, "--drop=cap_sys_time", "--", "-c", test::shellQuote(probe)}},
+        // Every capability again, CAP_SYS_TIME included, but only over the namespace's own.
+        {"root of a user namespace",
+         {*capsh, "--drop=cap_sys_time", "--", "-c", "unshare -Ur " + test::shellQuote(probe)}},
+    };
+    for (const Case& c : cases) {
+        const test::CommandResult run = test::runCommand(c.argv, 20s);
+        if (c.argv.back().rfind("unshare", 0) == 0 && run.exitCode != 0) {
+            continue;  // no unprivileged user namespaces here
+        }
+        const std::string& out = run.output;
+        EXPECT_NE(out.find("held=cap_chown,"), std::string::npos) << c.what << ":\n" << out;
+        EXPECT_NE(out.find("done=1 error=\n"), std::string::npos) << c.what << ":\n" << out;
+        EXPECT_NE(out.find(kEmptySets), std::string::npos) << c.what << ":\n" << out;
+        EXPECT_NE(out.find(ChildSets()), std::string::npos) << c.what << ":\n" << out;
     }
-
-    const test::CommandResult dropped = test::runCommand(
-        {*capsh, "--drop=cap_sys_time", "--", "-c", test::shellQuote(probe) + " " + marked}, 10s);
-    EXPECT_EQ(dropped.output, "permitted=0\nbounded=0\nnoNewPrivs=0\nfileHasIt=1\n");
-
-    const test::CommandResult plainFile = test::runCommand({probe, probe}, 10s);
-    EXPECT_NE(plainFile.output.find("fileHasIt=0\n"), std::string::npos) << plainFile.output;
+    // A process that holds nothing has nothing to drop, and that is no failure.
+    const test::CommandResult plain =
+        test::runCommand({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                          "--inh-caps=-all", "--bounding-set=-all", probe},
+                         20s);
+    EXPECT_NE(plain.output.find("held=\ndone=1 error=\n"), std::string::npos) << plain.output;
 }
 
 }  // namespace

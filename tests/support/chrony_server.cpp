@@ -20,6 +20,7 @@
 
 #include "support/child_process.h"
 #include "support/command_runner.h"
+#include "support/loopback_servers.h"
 #include "support/testdata.h"
 
 extern char** environ;
@@ -57,6 +58,18 @@ uint16_t freeUdpPort() {
     return port;
 }
 
+// Whether something accepts TCP connections on 127.0.0.1:port.
+bool listens(uint16_t port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return ok;
+}
+
 }  // namespace
 
 ChronyServer::~ChronyServer() {
@@ -69,6 +82,9 @@ std::string ChronyServer::unavailableReason(bool withFakeTime) {
     }
     if (!findProgram("capsh")) {
         return "capsh not found (Debian package libcap2-bin)";
+    }
+    if (!findProgram("openssl")) {
+        return "openssl not found (Debian package openssl)";
     }
     if (withFakeTime && !libFakeTime()) {
         return "libfaketime not found (Debian package faketime)";
@@ -110,6 +126,21 @@ bool ChronyServer::startOnce(const Options& options) {
             << "port " << port_ << "\n"
             << "cmdport 0\n"
             << "pidfile " << dir_->file("chronyd.pid") << "\n";
+        if (options.nts) {
+            if (!makeCertificate()) {
+                return false;
+            }
+            ntsPort_ = unusedTcpPort();
+            // One process: the key exchange is served by chronyd itself, whose PID we hold.
+            out << "ntsserverkey " << dir_->file("key.pem") << "\n"
+                << "ntsservercert " << certificate_ << "\n"
+                << "ntsport " << ntsPort_ << "\n"
+                << "ntsprocesses 0\n"
+                << "ntsdumpdir " << dir_->path() << "\n";
+            if (!options.ntsNtpServer.empty()) {
+                out << "ntsntpserver " << options.ntsNtpServer << "\n";
+            }
+        }
     }
 
     // exec keeps one process: the PID we hold is chronyd's own. libfaketime is preloaded
@@ -152,7 +183,7 @@ bool ChronyServer::startOnce(const Options& options) {
     // It answers some 30 ms after start; give it up to 5 s on a loaded machine.
     const auto deadline = Clock::now() + std::chrono::seconds(5);
     while (Clock::now() < deadline) {
-        if (answers()) {
+        if (answers() && (!options.nts || listens(ntsPort_))) {
             return true;
         }
         int status = 0;
@@ -165,6 +196,23 @@ bool ChronyServer::startOnce(const Options& options) {
     failure_ = "chronyd does not answer on port " + std::to_string(port_) + ": " +
                readFile(dir_->file("log"));
     return false;
+}
+
+bool ChronyServer::makeCertificate() {
+    const std::string key = dir_->file("key.pem");
+    certificate_ = dir_->file("cert.pem");
+    const CommandResult r = runCommand(
+        {"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+         "-nodes", "-days", "3", "-subj", "/CN=localhost", "-addext",
+         "subjectAltName=DNS:localhost,IP:127.0.0.1", "-keyout", key, "-out", certificate_},
+        std::chrono::seconds(20));
+    // chronyd reads them after dropping to its own user.
+    if (r.exitCode != 0 || ::chmod(key.c_str(), 0644) != 0 ||
+        ::chmod(certificate_.c_str(), 0644) != 0) {
+        failure_ = "openssl could not make a certificate: " + r.output;
+        return false;
+    }
+    return true;
 }
 
 // One NTP client request; true when any reply comes within 100 ms.

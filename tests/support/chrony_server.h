@@ -21,6 +21,10 @@ class ChronyServer {
     struct Options {
         bool synchronised = true;  // false: no local reference, it answers as unsynchronised
         std::string fakeTime;      // a libfaketime FAKETIME value such as "+37.5"; empty for none
+        // Also an NTS key-exchange server, with a certificate for localhost and 127.0.0.1 made
+        // in its folder (by openssl) and trusted by nobody until a test names it.
+        bool nts = false;
+        std::string ntsNtpServer{};  // the NTP server its key exchange names; empty: itself
     };
 
     ChronyServer() = default;
@@ -38,16 +42,21 @@ class ChronyServer {
     void stop();
 
     uint16_t port() const { return port_; }
+    uint16_t ntsPort() const { return ntsPort_; }                    // the key exchange's (TCP)
+    const std::string& certificate() const { return certificate_; }  // PEM, with nts
     pid_t pid() const { return pid_; }
     const std::string& failure() const { return failure_; }
 
   private:
     bool startOnce(const Options& options);
     bool answers();
+    bool makeCertificate();
 
     std::optional<TempDir> dir_;
     pid_t pid_ = -1;
     uint16_t port_ = 0;
+    uint16_t ntsPort_ = 0;
+    std::string certificate_;
     std::string failure_;
 };
 

@@ -151,6 +151,73 @@ void UdpTestServer::run() {
     }
 }
 
+UdpRelay::~UdpRelay() {
+    stop();
+}
+
+bool UdpRelay::start(const std::string& address, uint16_t port, const std::string& serverAddress,
+                     uint16_t serverPort, Edit edit) {
+    stop();
+    fd_ = boundSocket(address, SOCK_DGRAM, port);
+    upstream_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(serverPort);
+    if (fd_ < 0 || upstream_ < 0 ||
+        ::inet_pton(AF_INET, serverAddress.c_str(), &server.sin_addr) != 1 ||
+        ::connect(upstream_, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0) {
+        stop();
+        return false;
+    }
+    edit_ = std::move(edit);
+    stopping_ = false;
+    thread_ = std::thread([this] { run(); });
+    return true;
+}
+
+void UdpRelay::stop() {
+    stopping_ = true;
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    for (int* fd : {&fd_, &upstream_}) {
+        if (*fd >= 0) {
+            ::close(*fd);
+            *fd = -1;
+        }
+    }
+}
+
+void UdpRelay::run() {
+    sockaddr_storage client{};
+    socklen_t clientSize = 0;
+    std::vector<uint8_t> buffer(2048);
+    while (!stopping_) {
+        pollfd p[2] = {{fd_, POLLIN, 0}, {upstream_, POLLIN, 0}};
+        if (::poll(p, 2, 20) <= 0) {
+            continue;
+        }
+        if ((p[0].revents & POLLIN) != 0) {
+            clientSize = sizeof client;
+            const ssize_t n = ::recvfrom(fd_, buffer.data(), buffer.size(), 0,
+                                         reinterpret_cast<sockaddr*>(&client), &clientSize);
+            if (n > 0) {
+                ::send(upstream_, buffer.data(), static_cast<size_t>(n), 0);
+            }
+        }
+        if ((p[1].revents & POLLIN) != 0) {
+            const ssize_t n = ::recv(upstream_, buffer.data(), buffer.size(), 0);
+            if (n > 0 && clientSize > 0) {
+                std::vector<uint8_t> reply(buffer.begin(), buffer.begin() + n);
+                edit_(reply);
+                ++replies_;
+                ::sendto(fd_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&client),
+                         clientSize);
+            }
+        }
+    }
+}
+
 TcpTestServer::~TcpTestServer() {
     stop();
 }

@@ -59,6 +59,34 @@ class UdpTestServer {
     std::thread thread_;
 };
 
+// A UDP relay on a loopback address and port: passes each datagram on to a server and the
+// server's replies back, each reply through edit first.
+class UdpRelay {
+  public:
+    using Edit = std::function<void(std::vector<uint8_t>& reply)>;
+
+    UdpRelay() = default;
+    ~UdpRelay();
+    UdpRelay(const UdpRelay&) = delete;
+    UdpRelay& operator=(const UdpRelay&) = delete;
+
+    // IPv4 addresses. False when either socket cannot be made.
+    bool start(const std::string& address, uint16_t port, const std::string& serverAddress,
+               uint16_t serverPort, Edit edit);
+    void stop();
+    int replies() const { return replies_; }
+
+  private:
+    void run();
+
+    int fd_ = -1;
+    int upstream_ = -1;
+    Edit edit_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<int> replies_{0};
+    std::thread thread_;
+};
+
 // A TCP server on a loopback address handing each accepted connection to the handler on its
 // thread, then closing it. The handler must return soon after stopping() turns true.
 class TcpTestServer {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <regex>
 
+#include "diag_command.h"
 #include "network_fixture.h"
 #include "platform/system_clock.h"
 #include "support/chrony_server.h"
@@ -20,27 +21,8 @@ namespace {
 
 using test::ChronyServer;
 using test::CommandResult;
-
-// horalux-diag run as any program of ours is: without the power to set the clock.
-CommandResult diag(const std::string& arguments) {
-    const auto capsh = test::findProgram("capsh");
-    if (!capsh) {
-        return {};
-    }
-    return test::runCommand(
-        {*capsh, "--drop=cap_sys_time", "--", "-c",
-         "exec " + test::shellQuote(test::binary("horalux-diag")) + " " + arguments},
-        std::chrono::seconds(20));
-}
-
-std::optional<double> jsonNumber(const std::string& json, const std::string& key) {
-    const std::regex pattern("\"" + key + "\": (-?[0-9.]+)");
-    std::smatch match;
-    if (!std::regex_search(json, match, pattern)) {
-        return std::nullopt;
-    }
-    return std::stod(match[1].str());
-}
+using test::jsonNumber;
+using test::runDiag;
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -54,7 +36,7 @@ std::optional<double> diagOffset(uint16_t port, std::string* output) {
     std::optional<double> best;
     double bestDelay = 1e9;
     for (int i = 0; i < 7; ++i) {
-        const CommandResult r = diag("sntp 127.0.0.1 --port " + std::to_string(port));
+        const CommandResult r = runDiag("sntp 127.0.0.1 --port " + std::to_string(port));
         *output += r.output;
         const auto offset = jsonNumber(r.output, "offset");
         const auto t1 = jsonNumber(r.output, "t1");
@@ -112,7 +94,7 @@ TEST_F(ChronyPeerTest, DiagAgreesWithChronysOwnClient) {
     EXPECT_NEAR(*ours, *theirs, 0.001);
 
     // The four timestamps are the PC's and the server's times of one exchange, in order.
-    const CommandResult r = diag("sntp 127.0.0.1 --port " + std::to_string(server.port()));
+    const CommandResult r = runDiag("sntp 127.0.0.1 --port " + std::to_string(server.port()));
     ASSERT_EQ(r.exitCode, 0) << r.output;
     const auto t1 = jsonNumber(r.output, "t1");
     const auto t2 = jsonNumber(r.output, "t2");
@@ -148,7 +130,7 @@ TEST_F(ChronyPeerTest, DiagMeasuresAServerWithAKnownOffset) {
 TEST_F(ChronyPeerTest, RefusesAnUnsynchronisedServer) {
     HORALUX_REQUIRE_CHRONY(false);
     ASSERT_TRUE(startServer({false, ""}));
-    const CommandResult r = diag("sntp 127.0.0.1 --port " + std::to_string(server.port()));
+    const CommandResult r = runDiag("sntp 127.0.0.1 --port " + std::to_string(server.port()));
     EXPECT_EQ(r.exitCode, 1) << r.output;
     EXPECT_NE(r.output.find("not synchronised"), std::string::npos) << r.output;
 
@@ -205,7 +187,7 @@ TEST(DiagDaytimeTest, PrintsTheParsedReplyAndNeverSetsTheClock) {
     ASSERT_TRUE(server.start(
         "127.0.0.1",
         test::TcpTestServer::sends("\n51986 01-03-18 19:53:17 00 0 0 725.6 UTC(NIST) *\n")));
-    const CommandResult r = diag("daytime 127.0.0.1 --port " + std::to_string(server.port()));
+    const CommandResult r = runDiag("daytime 127.0.0.1 --port " + std::to_string(server.port()));
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_NE(r.output.find("\"date\": \"2001-03-18\""), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("\"time\": \"19:53:17\""), std::string::npos) << r.output;
@@ -214,11 +196,11 @@ TEST(DiagDaytimeTest, PrintsTheParsedReplyAndNeverSetsTheClock) {
     EXPECT_FALSE(std::filesystem::exists(std::getenv("HORALUX_CLOCK_FILE")));
 
     const CommandResult refused =
-        diag("daytime 127.0.0.1:" + std::to_string(test::unusedTcpPort()));
+        runDiag("daytime 127.0.0.1:" + std::to_string(test::unusedTcpPort()));
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.output.find("cannot connect"), std::string::npos) << refused.output;
-    EXPECT_EQ(diag("daytime").exitCode, 2);
-    EXPECT_EQ(diag("daytime 127.0.0.1 --port 0").exitCode, 2);
+    EXPECT_EQ(runDiag("daytime").exitCode, 2);
+    EXPECT_EQ(runDiag("daytime 127.0.0.1 --port 0").exitCode, 2);
 }
 
 }  // namespace

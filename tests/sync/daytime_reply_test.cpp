@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "platform/fake_system_clock.h"
+#include "platform/fake_time_capability.h"
 #include "sync/daytime_client.h"
 
 namespace horalux {
@@ -105,7 +106,9 @@ TEST(DaytimeReplyTest, RefusesAdvancesBeyondOneSecond) {
 TEST(DaytimeSetClockTest, SetsTheReplySecondAfterTheAdvance) {
     FakeSystemClock clock({2024, 5, 3, 1, 8, 9, 10, 456});
     SyncFlags flags;
-    DaytimeClient client(clock, flags);
+    FakeTimeCapability capability;
+    ClockSetter setter(clock, capability);
+    DaytimeClient client(clock, flags, setter);
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(client.SetClock(*ParseDaytimeReply(kNistReply)), 1);
     const auto waited = std::chrono::steady_clock::now() - start;
@@ -120,7 +123,9 @@ TEST(DaytimeSetClockTest, ARefusedSettingReturnsZero) {
     FakeSystemClock clock;
     clock.setAllowSetting(false);
     SyncFlags flags;
-    DaytimeClient client(clock, flags);
+    FakeTimeCapability capability;
+    ClockSetter setter(clock, capability);
+    DaytimeClient client(clock, flags, setter);
     EXPECT_EQ(client.SetClock({2001, 3, 18, 19, 53, 17, 0.0}), 0);
     EXPECT_EQ(clock.settingCount(), 0u);
 }

@@ -58,7 +58,7 @@ std::string GpsReplayRig::start() {
     replay_ = std::make_unique<ChildProcess>(argv);
 
     worker_ = std::make_unique<SyncWorker>(
-        SyncContext{store_, clock_, capability_, runtime_, gps_, flags_});
+        SyncContext{store_, clock_, capability_, setter_, runtime_, gps_, flags_});
     timer_ = std::jthread([this](std::stop_token stop) { run(stop); });
     return {};
 }

@@ -17,6 +17,7 @@
 #include "platform/system_clock.h"
 #include "support/child_process.h"
 #include "support/test_dirs.h"
+#include "sync/clock_setter.h"
 #include "sync/sync_flags.h"
 
 namespace horalux {
@@ -99,6 +100,7 @@ class GpsReplayRig {
     MemorySettingsStore store_;
     CountingClock clock_;
     FakeTimeCapability capability_;
+    ClockSetter setter_{clock_, capability_};
     RuntimeSettings runtime_;
     GpsState gps_;
     SyncFlags flags_;

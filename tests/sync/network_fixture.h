@@ -19,12 +19,13 @@ namespace horalux::test {
 // What one network clock update works with, around a clock of the test's choice.
 struct NetworkFixture {
     explicit NetworkFixture(SystemClock& clock)
-        : ctx{store, clock, capability, runtime, gps, flags} {}
+        : setter(clock, capability), ctx{store, clock, capability, setter, runtime, gps, flags} {}
 
     void useSntp(bool on) { store.write(keys::UseSNTPForUpdate, on ? 1 : 0); }
 
     MemorySettingsStore store;
     FakeTimeCapability capability;
+    ClockSetter setter;
     RuntimeSettings runtime;
     GpsState gps;
     SyncFlags flags;
@@ -53,11 +54,11 @@ inline std::vector<uint8_t> reply(const std::vector<uint8_t>& request, NtpTimest
     return packet;
 }
 
-// A reply that puts the server offsetSeconds ahead of the requester's clock (which reads the
-// same at sending and receiving when it stands still).
-inline std::vector<uint8_t> replyAhead(const std::vector<uint8_t>& request, double offsetSeconds) {
-    const NtpTimestamp t1 = transmitOf(request);
-    return reply(request, addNtpOffset(t1, offsetSeconds), addNtpOffset(t1, offsetSeconds));
+// A reply that puts the server offsetSeconds ahead of a requester whose clock stands still at
+// pcTime (the transmit field of a request is random and says nothing of it).
+inline std::vector<uint8_t> replyAhead(const std::vector<uint8_t>& request, double offsetSeconds,
+                                       NtpTimestamp pcTime) {
+    return reply(request, addNtpOffset(pcTime, offsetSeconds), addNtpOffset(pcTime, offsetSeconds));
 }
 
 }  // namespace sntp

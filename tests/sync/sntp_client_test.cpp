@@ -2,9 +2,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <mutex>
+#include <set>
 
 #include "network_fixture.h"
+#include "platform/fake_clock_helper.h"
 #include "platform/fake_system_clock.h"
 #include "platform/net_socket.h"
 #include "support/elapsed.h"
@@ -31,11 +34,19 @@ std::string local(const UdpTestServer& server) {
     return "127.0.0.1:" + std::to_string(server.port());
 }
 
+// The client reads the PC's time as the middle of the fake clock's millisecond.
+constexpr NtpTimestamp kHalfMillisecond = 2147484;
+
+// A reply that puts the server offsetSeconds ahead of the fake clock.
+std::vector<uint8_t> replyAhead(const std::vector<uint8_t>& request, double offsetSeconds) {
+    return sntp::replyAhead(request, offsetSeconds, toNtpTimestamp(kSntpPcTime) + kHalfMillisecond);
+}
+
 // A server whose every reply is the good one, changed by edit.
 UdpTestServer::Handler answering(double offsetSeconds,
                                  std::function<void(std::vector<uint8_t>&)> edit = {}) {
     return [=](const std::vector<uint8_t>& request) {
-        std::vector<uint8_t> packet = sntp::replyAhead(request, offsetSeconds);
+        std::vector<uint8_t> packet = replyAhead(request, offsetSeconds);
         if (edit) {
             edit(packet);
         }
@@ -45,29 +56,151 @@ UdpTestServer::Handler answering(double offsetSeconds,
 
 using test::seconds;
 
-TEST(SntpClientTest, SendsAVersion3ClientRequestWithThePcTime) {
+// Every request is a bare version 3 client request whose transmit field is 64 random bits: it
+// reveals nothing of the PC's clock, differs from request to request, and the reply must echo it.
+TEST(SntpClientTest, SendsVersion3RequestsWithRandomTransmitTimes) {
     FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability;
     std::mutex mutex;
-    std::vector<uint8_t> seen;
+    std::vector<std::vector<uint8_t>> seen;
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", [&](const std::vector<uint8_t>& request) {
         std::lock_guard lock(mutex);
-        seen = request;
-        return std::vector<UdpReply>{{sntp::replyAhead(request, 0.0)}};
+        seen.push_back(request);
+        return std::vector<UdpReply>{{replyAhead(request, 0.0)}};
     }));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult result;
     ASSERT_EQ(client.Query(local(server), result, 123), 1) << client.lastFailure();
 
     std::lock_guard lock(mutex);
-    ASSERT_EQ(seen.size(), 48u);
-    EXPECT_EQ(seen[0], 0x1B);
-    EXPECT_TRUE(std::all_of(seen.begin() + 1, seen.begin() + 40, [](uint8_t b) { return b == 0; }));
-    // The transmit time is the PC's time, give or take the unpredictable low bits.
-    EXPECT_NEAR(ntpDifference(sntp::transmitOf(seen), toNtpTimestamp(kSntpPcTime)), 0.0005, 0.0001);
-    EXPECT_EQ(result.t1, sntp::transmitOf(seen));
+    ASSERT_EQ(seen.size(), size_t{SntpClient::kRequests});
+    std::set<NtpTimestamp> transmits;
+    for (const std::vector<uint8_t>& request : seen) {
+        ASSERT_EQ(request.size(), 48u);
+        EXPECT_EQ(request[0], 0x1B);
+        EXPECT_TRUE(std::all_of(request.begin() + 1, request.begin() + 40,
+                                [](uint8_t b) { return b == 0; }));
+        const NtpTimestamp transmit = sntp::transmitOf(request);
+        transmits.insert(transmit);
+        // Far from the PC's time: a random value is within a second of it once in 2^32.
+        EXPECT_GT(std::fabs(ntpDifference(transmit, toNtpTimestamp(kSntpPcTime))), 1.0);
+    }
+    EXPECT_EQ(transmits.size(), seen.size());
+    // T1 is the PC's own time of sending, kept by the client.
+    EXPECT_NEAR(ntpDifference(result.t1, toNtpTimestamp(kSntpPcTime)), 0.0005, 0.0001);
+    EXPECT_EQ(result.samples, SntpClient::kRequests);
     EXPECT_EQ(clock.settingCount(), 0u);  // a query sets nothing
+}
+
+// How the server treats each request of an exchange.
+struct Answer {
+    enum Kind { Good, Silent, Stale, Kiss } kind = Good;
+    double offset = 0.0;      // the server's time ahead of the PC's
+    double processing = 0.0;  // t3 - t2: the longer, the shorter the round trip the PC sees
+};
+
+// The exchange keeps the sample with the least round trip; a reply that fails a check ends its
+// request only, a kiss-o'-death ends the exchange, and once one reply is in, a lost one is waited
+// for only briefly. The clock stands still, so a longer processing time means a shorter delay;
+// the differences are far larger than a busy machine's lateness in reading a reply.
+TEST(SntpClientTest, KeepsTheSampleWithTheLeastRoundTrip) {
+    const struct Case {
+        const char* name;
+        std::vector<Answer> answers;
+        int requests;  // sent
+        int samples;   // usable
+        double offset;
+        double maxSeconds;
+    } cases[] = {
+        {"second is best",
+         {{Answer::Good, 1.0, 0.1},
+          {Answer::Good, 2.0, 0.5},
+          {Answer::Good, 3.0, 0.3},
+          {Answer::Good, 4.0, 0.2}},
+         4,
+         4,
+         2.25,
+         2.0},
+        {"last is best",
+         {{Answer::Good, 1.0, 0.0},
+          {Answer::Good, 2.0, 0.0},
+          {Answer::Good, 3.0, 0.0},
+          {Answer::Good, 4.0, 0.2}},
+         4,
+         4,
+         4.1,
+         2.0},
+        {"a stale reply is passed over",
+         {{Answer::Stale}, {Answer::Good, 2.0, 0.0}, {Answer::Stale}, {Answer::Good, 4.0, 0.2}},
+         4,
+         2,
+         4.1,
+         2.0},
+        {"a lost reply ends the exchange with what came",
+         {{Answer::Good, 1.0, 0.0}, {Answer::Good, 2.0, 0.2}, {Answer::Silent}},
+         3,
+         2,
+         2.1,
+         2.0},
+        {"a kiss-o'-death ends the exchange",
+         {{Answer::Good, 1.0, 0.0}, {Answer::Kiss}},
+         2,
+         1,
+         1.0,
+         2.0},
+        {"the first request is lost: the rest is not sent",
+         {{Answer::Silent}, {Answer::Good, 2.0, 0.0}},
+         1,
+         0,
+         0.0,
+         8.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSystemClock clock(kSntpPcTime);
+        FakeTimeCapability capability;
+        std::atomic<size_t> index{0};
+        UdpTestServer server;
+        ASSERT_TRUE(server.start("127.0.0.1", [&](const std::vector<uint8_t>& request) {
+            const size_t i = index++;
+            const Answer a = i < c.answers.size() ? c.answers[i] : Answer{Answer::Silent};
+            std::vector<uint8_t> packet;
+            switch (a.kind) {
+                case Answer::Silent:
+                    return std::vector<UdpReply>{};
+                case Answer::Stale:
+                    packet = replyAhead(request, 7.0);
+                    packet[31] ^= 0x01;
+                    break;
+                case Answer::Kiss:
+                    packet = replyAhead(request, 7.0);
+                    packet[1] = 0;
+                    break;
+                case Answer::Good:
+                    packet = replyAhead(request, a.offset);
+                    writeNtpTimestamp(
+                        packet.data() + 40,
+                        addNtpOffset(readNtpTimestamp(packet.data() + 32), a.processing));
+                    break;
+            }
+            return std::vector<UdpReply>{{packet}};
+        }));
+        ClockSetter setter(clock, capability);
+        SntpClient client(clock, setter);
+        SntpResult r;
+        const auto start = steady_clock::now();
+        EXPECT_EQ(client.Query(local(server), r, 123), c.samples > 0 ? 1 : 0)
+            << client.lastFailure();
+        EXPECT_LT(seconds(steady_clock::now() - start), c.maxSeconds);
+        EXPECT_EQ(server.requests(), c.requests);
+        if (c.samples > 0) {
+            EXPECT_EQ(r.samples, c.samples);
+            EXPECT_NEAR(r.offset, c.offset, kTolerance);
+            EXPECT_EQ(client.lastMeasurement().delay, r.delay);
+        }
+    }
 }
 
 TEST(SntpClientTest, ComputesTheOffsetFromTheFourTimestamps) {
@@ -75,7 +208,8 @@ TEST(SntpClientTest, ComputesTheOffsetFromTheFourTimestamps) {
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", answering(10.0)));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     ASSERT_EQ(client.Query(local(server), r, 123), 1) << client.lastFailure();
     EXPECT_NEAR(ntpDifference(r.t2, r.t1), 10.0, 1e-6);
@@ -89,7 +223,7 @@ TEST(SntpClientTest, ComputesTheOffsetFromTheFourTimestamps) {
 
     // A real exchange: the server answers with its receive and transmit times apart.
     ASSERT_TRUE(server.start("127.0.0.1", [](const std::vector<uint8_t>& request) {
-        const NtpTimestamp t1 = sntp::transmitOf(request);
+        const NtpTimestamp t1 = toNtpTimestamp(kSntpPcTime) + kHalfMillisecond;
         return std::vector<UdpReply>{
             {sntp::reply(request, addNtpOffset(t1, 5.0 + 0.1), addNtpOffset(t1, 5.0 + 0.3))}};
     }));
@@ -116,12 +250,36 @@ TEST(SntpClientTest, AGoodReplyTenSecondsAheadSetsTheClockTenSecondsAhead) {
     EXPECT_FALSE(f.capability.raised);
 }
 
+// Through the clock helper the offset the exchange measured is the step, to the microsecond, and a
+// refusal is a clock that could not be set: 2.
+TEST(SntpClientTest, ThroughTheHelperTheMeasuredOffsetIsTheStep) {
+    FakeSystemClock clock(kSntpPcTime);
+    FakeTimeCapability capability;
+    FakeClockHelper helper;
+    ClockSetter setter(clock, capability, ClockPath::Helper, &helper);
+    UdpTestServer server;
+    ASSERT_TRUE(server.start("127.0.0.1", answering(2.5)));
+    SntpClient client(clock, setter);
+    EXPECT_EQ(client.SntpUpdate(local(server)), 0);
+    helper.setAnswer({ClockHelperAnswer::Status::Error, clock_helper::kNotAuthorized, "no"});
+    EXPECT_EQ(client.SntpUpdate(local(server)), 2);
+    const auto steps = helper.steps();
+    ASSERT_EQ(steps.size(), 2u);
+    for (const auto step : steps) {
+        EXPECT_NEAR(static_cast<double>(step.count()), 2.5e6, kTolerance * 1e6);
+    }
+    EXPECT_TRUE(steps[0].count() % 1000 != 0 || steps[1].count() % 1000 != 0)
+        << "the step is not rounded to the clock's whole milliseconds";
+    EXPECT_EQ(clock.settingCount(), 0u);
+}
+
 TEST(SntpClientTest, AGoodReplyWithoutThePermissionGivesTwoAndLeavesTheClock) {
     FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability(TimeCapability::Result::Failed);
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", answering(10.0)));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     EXPECT_EQ(client.SntpUpdate(local(server)), 2);
     EXPECT_EQ(clock.settingCount(), 0u);
 
@@ -172,7 +330,7 @@ TEST(SntpClientTest, RefusesRepliesThatAreNotAnAnswerFromASynchronisedServer) {
         // The check alone, on the packet the server would send.
         std::vector<uint8_t> request(48, 0);
         writeNtpTimestamp(request.data() + 40, toNtpTimestamp(kSntpPcTime));
-        std::vector<uint8_t> packet = sntp::replyAhead(request, 10.0);
+        std::vector<uint8_t> packet = replyAhead(request, 10.0);
         c.edit(packet);
         EXPECT_EQ(checkSntpReply(packet.data(), packet.size(), toNtpTimestamp(kSntpPcTime)),
                   c.check);
@@ -182,14 +340,17 @@ TEST(SntpClientTest, RefusesRepliesThatAreNotAnAnswerFromASynchronisedServer) {
         EXPECT_LT(seconds(steady_clock::now() - start), 4.0);
         EXPECT_EQ(f.flags.networkFailed, 1);
         EXPECT_EQ(clock.settingCount(), 0u);
-        EXPECT_EQ(server.requests(), 1);
+        // A server that says it cannot serve is not asked again; any other reply ends only its
+        // own request.
+        EXPECT_EQ(server.requests(), isServerRefusal(c.check) ? 1 : SntpClient::kRequests);
     }
 }
 
 TEST(SntpClientTest, AcceptsLongerRepliesAndAnyLeapWarning) {
     FakeSystemClock clock(kSntpPcTime);
     FakeTimeCapability capability;
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     UdpTestServer server;
     // An authenticator after the packet, and a leap second announced (leap indicator 1).
@@ -206,7 +367,8 @@ TEST(SntpClientTest, AServerThatNeverAnswersEndsTheUpdateAfterFiveSeconds) {
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", [](const auto&) { return std::vector<UdpReply>{}; }));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     const auto start = steady_clock::now();
     EXPECT_EQ(client.SntpUpdate(local(server)), 1);
     const double took = seconds(steady_clock::now() - start);
@@ -225,12 +387,13 @@ TEST(SntpClientTest, IgnoresRepliesFromAnyoneButTheServerAsked) {
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", [](const std::vector<uint8_t>& request) {
         return std::vector<UdpReply>{
-            {sntp::replyAhead(request, 100.0), UdpReply::From::OtherPort},
-            {sntp::replyAhead(request, 200.0), UdpReply::From::OtherAddress},
-            {sntp::replyAhead(request, 10.0), UdpReply::From::Server, milliseconds(300)},
+            {replyAhead(request, 100.0), UdpReply::From::OtherPort},
+            {replyAhead(request, 200.0), UdpReply::From::OtherAddress},
+            {replyAhead(request, 10.0), UdpReply::From::Server, milliseconds(300)},
         };
     }));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     ASSERT_EQ(client.Query(local(server), r, 123), 1) << client.lastFailure();
     EXPECT_NEAR(r.offset, 10.0, kTolerance);
@@ -238,8 +401,8 @@ TEST(SntpClientTest, IgnoresRepliesFromAnyoneButTheServerAsked) {
     // Only strangers answer: nothing is used and the query times out.
     ASSERT_TRUE(server.start("127.0.0.1", [](const std::vector<uint8_t>& request) {
         return std::vector<UdpReply>{
-            {sntp::replyAhead(request, 100.0), UdpReply::From::OtherPort},
-            {sntp::replyAhead(request, 200.0), UdpReply::From::OtherAddress},
+            {replyAhead(request, 100.0), UdpReply::From::OtherPort},
+            {replyAhead(request, 200.0), UdpReply::From::OtherAddress},
         };
     }));
     const auto start = steady_clock::now();
@@ -251,7 +414,8 @@ TEST(SntpClientTest, NamesThatDoNotResolveFailWithoutWaiting) {
     FakeSystemClock clock(kSntpPcTime);
     test::NetworkFixture f(clock);
     f.useSntp(true);
-    SntpClient client(clock, f.capability);
+    ClockSetter setter(clock, f.capability);
+    SntpClient client(clock, setter);
     for (const char* name : {"nonexistent.invalid", "", "host:", "host:99999", "[::1", "Error"}) {
         SCOPED_TRACE(name);
         const auto start = steady_clock::now();
@@ -270,16 +434,17 @@ TEST(SntpClientTest, ANameWithoutAPortAsksPort123) {
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("127.0.0.1", answering(1.0)));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     // The port argument is used when the name has none...
     EXPECT_EQ(client.Query("127.0.0.1", r, server.port()), 1) << client.lastFailure();
     EXPECT_EQ(client.Query("localhost", r, server.port()), 1) << client.lastFailure();
-    EXPECT_EQ(server.requests(), 2);
+    EXPECT_EQ(server.requests(), 2 * SntpClient::kRequests);
     // ...and the update asks the standard port, where nothing answers on this machine (a root
     // test run may have a server there; either way our test server sees nothing).
     client.SntpUpdate("127.0.0.1");
-    EXPECT_EQ(server.requests(), 2);
+    EXPECT_EQ(server.requests(), 2 * SntpClient::kRequests);
 }
 
 TEST(SntpClientTest, ReachesAServerOnIPv6Loopback) {
@@ -290,7 +455,8 @@ TEST(SntpClientTest, ReachesAServerOnIPv6Loopback) {
     FakeTimeCapability capability;
     UdpTestServer server;
     ASSERT_TRUE(server.start("::1", answering(2.5)));
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     ASSERT_EQ(client.Query("[::1]:" + std::to_string(server.port()), r, 123), 1)
         << client.lastFailure();
@@ -318,7 +484,8 @@ TEST(SntpClientTest, TriesTheNextAddressWhenNothingListensOnOne) {
     const auto good = resolveHost("127.0.0.1", server.port(), SocketKind::Datagram);
     addresses.insert(addresses.end(), good.begin(), good.end());
 
-    SntpClient client(clock, capability);
+    ClockSetter setter(clock, capability);
+    SntpClient client(clock, setter);
     SntpResult r;
     const auto start = steady_clock::now();
     ASSERT_EQ(client.Query(addresses, r), 1) << client.lastFailure();

@@ -19,10 +19,11 @@ struct SyncFixture {
     MemorySettingsStore store;
     FakeSystemClock clock;
     FakeTimeCapability capability;
+    ClockSetter setter{clock, capability};
     RuntimeSettings runtime;
     GpsState gps;
     SyncFlags flags;
-    SyncContext ctx{store, clock, capability, runtime, gps, flags};
+    SyncContext ctx{store, clock, capability, setter, runtime, gps, flags};
 };
 
 }  // namespace horalux::test

@@ -9,5 +9,6 @@ namespace horalux::diag {
 int runNmea(const std::vector<std::string>& args);
 int runSntp(const std::vector<std::string>& args);
 int runDaytime(const std::vector<std::string>& args);
+int runHistory(const std::vector<std::string>& args);
 
 }  // namespace horalux::diag

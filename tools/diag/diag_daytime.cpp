@@ -6,35 +6,10 @@
 
 #include "diag/diag_commands.h"
 #include "diag/diag_host_port.h"
+#include "diag/diag_json.h"
 #include "sync/daytime_client.h"
 
 namespace horalux::diag {
-
-namespace {
-
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (byte < 0x20 || byte >= 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
-}  // namespace
 
 int runDaytime(const std::vector<std::string>& args) {
     constexpr uint16_t kDaytimePort = 13;

@@ -1,7 +1,8 @@
 // horalux-diag: runs one piece of the program on its own and prints what it found.
 //   horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]
-//   horalux-diag sntp HOST [--port N]
+//   horalux-diag sntp HOST [--port N] [--nts]
 //   horalux-diag daytime HOST [--port N]
+//   horalux-diag history [FILE]
 // It never sets the clock.
 #include <cstdio>
 #include <cstring>
@@ -15,8 +16,9 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]\n"
-                 "       horalux-diag sntp HOST [--port N]\n"
-                 "       horalux-diag daytime HOST [--port N]\n");
+                 "       horalux-diag sntp HOST [--port N] [--nts]\n"
+                 "       horalux-diag daytime HOST [--port N]\n"
+                 "       horalux-diag history [FILE]\n");
     return 2;
 }
 
@@ -36,6 +38,9 @@ int main(int argc, char** argv) {
     }
     if (command == "daytime") {
         return horalux::diag::runDaytime(args);
+    }
+    if (command == "history") {
+        return horalux::diag::runHistory(args);
     }
     return usage();
 }
