@@ -20,7 +20,7 @@ namespace {
 // The virtual clock of HORALUX_CLOCK_FILE is a file of ours and the helper holds its own
 // privilege: on those paths this process has no permission to raise (and one run without
 // CAP_SYS_TIME, as tests and demonstrations run it, still sets the clock).
-class NoTimeCapability final : public TimeCapability {
+class UnneededTimeCapability final : public TimeCapability {
   public:
     Result raise() override { return Result::NotSupported; }
     void lower() override {}
@@ -30,7 +30,7 @@ std::unique_ptr<TimeCapability> MakeTimeCapability(ClockPath path) {
     if (path == ClockPath::Direct) {
         return std::make_unique<LinuxTimeCapability>();
     }
-    return std::make_unique<NoTimeCapability>();
+    return std::make_unique<UnneededTimeCapability>();
 }
 
 bool TraceEnabled() {

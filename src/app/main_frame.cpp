@@ -66,6 +66,12 @@ CMainFrame::CMainFrame(const MainFrameServices& services,
         // Reopened elsewhere ("Apply Comm Settings", a change of reference) or closed: the watch
         // follows before the event loop waits again.
         services_.port->setChangeListener([this] { FollowPort(); });
+        speedSearch_ = std::make_unique<ReceiverSpeedSearch>(
+            *services_.port, services_.reader, services_.store, [this](int baud) {
+                if (trace_) {
+                    std::fprintf(stderr, "horalux: receiver speed %d found\n", baud);
+                }
+            });
     }
 
     heartbeatTimer_.start(kHeartbeatMs, this);
@@ -211,6 +217,10 @@ void CMainFrame::ShowHelpIndex() {
 
 void CMainFrame::OnHeartbeatTimer() {
     const Heartbeat::TickResult tick = heartbeat_.Tick();
+    if (speedSearch_ && services_.runtime.useNetworkTime.load() != 1 &&
+        services_.gps.portHandle == services_.port) {
+        speedSearch_->Tick(sinceStart_.elapsed());
+    }
     FollowPort();
     const int32_t locked = services_.flags.timeLocked.load();
     if (trace_ && locked != tracedLock_) {

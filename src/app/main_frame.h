@@ -8,6 +8,7 @@
 
 #include "app/heartbeat.h"
 #include "app/port_watch.h"
+#include "app/receiver_speed_search.h"
 #include "app/tray_absence.h"
 #include "app/tray_menu.h"
 #include "app/tray_state.h"
@@ -45,7 +46,8 @@ struct MainFrameServices {
 
 // The program's hidden main window. It owns the tray icon with its menu, the desktop clock and
 // the properties window, and runs the heartbeat:
-// - timer 1, every 50 ms: Heartbeat::Tick (receiver, lock, periodic update), then the desktop
+// - timer 1, every 50 ms: Heartbeat::Tick (receiver, lock, periodic update), the search for the
+//   receiver's speed when its bytes make no sentences (ReceiverSpeedSearch), then the desktop
 //   clock's date tip on each new second;
 // - the receiver's port, watched in GPS mode: whatever arrives is read at once (NmeaReader::Poll),
 //   so that a new GPS second reaches the clock setter within a millisecond rather than on the next
@@ -152,7 +154,8 @@ class CMainFrame : public QWidget, public ClockWindowHost {
     int32_t tracedLock_ = -1;
 
     PortWatch portWatch_;
-    QSocketNotifier* portNotifier_ = nullptr;  // a child, on portWatch_.handle()
+    QSocketNotifier* portNotifier_ = nullptr;           // a child, on portWatch_.handle()
+    std::unique_ptr<ReceiverSpeedSearch> speedSearch_;  // with a port only
 
     QBasicTimer heartbeatTimer_;  // timer 1
     QBasicTimer trayTimer_;       // timer 3

@@ -1,8 +1,13 @@
 #pragma once
 
 #include <array>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
+#include <stop_token>
+#include <vector>
 
 #include "gps/serial_input.h"
 
@@ -35,17 +40,30 @@ struct GpsTimeSnapshot {
     uint8_t zdaDay = 0;
 };
 
+// When the sentence reader saw the end of the first sentence of a new second that set the time
+// fields (the sentence the clock is set from, "UseTimrFrom"), and the time it named.
+struct TimeSentenceArrival {
+    uint64_t sequence = 0;  // 1 for the first time sentence since the program started
+    int64_t arrivalNs = 0;  // steady clock (time since boot), when its bytes were read
+    int utcHour = 0;
+    int utcMinute = 0;
+    int utcSecond = 0;
+};
+
 // The one record of what the GPS receiver last reported, shared by the reader, the parser, the
 // time-lock test, the clock setter and the pages.
 //
 // Threads: only the user-interface thread writes. The clock setter on the worker thread reads
 // the time fields through timeSnapshot()/utcSecondNow(); the parser decodes each sentence while
 // holding publishMutex(), so those reads see the hour, minute and ZDA date of the same sentence
-// as the second.
+// as the second. Every change of the time fields (a decoded time sentence, a reset) wakes the
+// threads waiting in WaitForSecondChange.
 class GpsState {
   public:
     static constexpr int kTableSize = 32;
     static constexpr int kPrnFlags = 33;
+    // Time sentence arrivals kept for readers on other threads (half a minute at one a second).
+    static constexpr size_t kArrivalsKept = 32;
 
     GpsState();
 
@@ -86,8 +104,28 @@ class GpsState {
     GpsTimeSnapshot timeSnapshot() const;
     int utcSecondNow() const;
 
+    // Sleeps until utcSecond differs from `second` (true), or until the deadline passes or stop is
+    // requested (false). Never spins: the parser and Reset wake it.
+    bool WaitForSecondChange(int second, std::chrono::steady_clock::time_point deadline,
+                             const std::stop_token& stop) const;
+    // Wakes the waiters; the parser calls it after each time sentence, once the lock is released.
+    void NotifyTimeChanged() const { timeChanged_.notify_all(); }
+
+    // Records a time sentence's arrival with the time fields as they are now, unless they name
+    // the second the last arrival named (a receiver of several constellations sends one such
+    // sentence for each: the first turns the second over, and the clock is set from it). The
+    // caller holds publishMutex() (the parser, right after decoding it).
+    void RecordTimeArrivalLocked(int64_t arrivalNs);
+    // The arrivals after `sequence` that are still kept, oldest first.
+    std::vector<TimeSentenceArrival> ArrivalsAfter(uint64_t sequence) const;
+    uint64_t LastArrivalSequence() const;
+    std::optional<TimeSentenceArrival> LastArrival() const;
+
   private:
     mutable std::mutex publishMutex_;
+    mutable std::condition_variable_any timeChanged_;
+    std::array<TimeSentenceArrival, kArrivalsKept> arrivals_{};  // ring, by sequence
+    uint64_t arrivalCount_ = 0;
 };
 
 }  // namespace horalux

@@ -141,11 +141,12 @@ void storeLongitude(GpsState& gps, const char* data, int first) {
 
 }  // namespace
 
-void NmeaParser::Dispatch(const char* address, const char* data) {
+void NmeaParser::Dispatch(const char* address, const char* data, int64_t arrivalNs) {
     const char* type = std::strlen(address) >= 3 ? address + 2 : "";
     bool gsa = false;
     bool newGsaRun = false;
     bool gsv = false;
+    timeStored_ = false;
     {
         std::lock_guard lock(gps_.publishMutex());
         if (std::strcmp(type, "GGA") == 0) {
@@ -164,6 +165,12 @@ void NmeaParser::Dispatch(const char* address, const char* data) {
         }
         // Any other sentence ends a run of GSA sentences.
         gsaRunOpen_ = gsa;
+        if (timeStored_) {
+            gps_.RecordTimeArrivalLocked(arrivalNs);
+        }
+    }
+    if (timeStored_) {
+        gps_.NotifyTimeChanged();
     }
     if (sky_ != nullptr && (gsa || gsv)) {
         const char talker[3] = {address[0], address[1], '\0'};
@@ -182,6 +189,7 @@ void NmeaParser::DecodeGga(const char* data) {
     GetField(data, field, 0);
     if (field[0] != '\0' && gps_.timeSource == 0) {
         storeTime(gps_, field);
+        timeStored_ = true;
     }
     storeLatitude(gps_, data, 1);
     storeLongitude(gps_, data, 3);
@@ -367,6 +375,7 @@ void NmeaParser::DecodeRmc(const char* data) {
     GetField(data, field, 0);
     if (field[0] != '\0' && gps_.timeSource == 1) {
         storeTime(gps_, field);
+        timeStored_ = true;
     }
     storeLatitude(gps_, data, 2);
     storeLongitude(gps_, data, 4);
@@ -381,6 +390,7 @@ void NmeaParser::DecodeZda(const char* data) {
     GetField(data, field, 0);
     if (field[0] != '\0') {
         storeTime(gps_, field);
+        timeStored_ = true;
     }
     GetField(data, field, 1);
     gps_.zdaDay = static_cast<uint8_t>(field[0] != '\0' ? toInt(field) : 0);

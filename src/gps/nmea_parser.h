@@ -37,8 +37,10 @@ class NmeaParser {
     SkyView* skyView() const { return sky_; }
 
     // The entry point for every framed sentence: decodes the five known types, then clears the
-    // watchdog fields (idleSeconds = 0, stale = 0) whatever the type.
-    void Dispatch(const char* address, const char* data);
+    // watchdog fields (idleSeconds = 0, stale = 0) whatever the type. A sentence that sets the
+    // time fields is recorded as a time sentence arrival at `arrivalNs` (steady clock, when the
+    // reader read its end), and wakes the threads waiting for the second to change.
+    void Dispatch(const char* address, const char* data, int64_t arrivalNs = 0);
 
     // The tokenizer: copies field fieldNumber (from 0) of data into out (kFieldSize characters,
     // longer fields are truncated to 19) and returns 0; stores an empty string and returns -1
@@ -66,6 +68,7 @@ class NmeaParser {
     // The run of consecutive GSA sentences: open while the last sentence was a GSA; the
     // distinct satellites counted so far (system id << 16 | PRN).
     bool gsaRunOpen_ = false;
+    bool timeStored_ = false;  // the sentence being decoded set the time fields
     int runCount_ = 0;
     uint32_t runSatellites_[kMaxRunSatellites] = {};
 };

@@ -1,5 +1,7 @@
 #include "gps/nmea_reader.h"
 
+#include <chrono>
+
 #include "gps/nmea_checksum.h"
 
 namespace horalux {
@@ -8,6 +10,33 @@ namespace {
 
 constexpr int kAddressAbandon = 7;  // an address that reaches 7 characters is abandoned
 constexpr int kDataAbandon = 250;   // data that reaches 250 characters is abandoned
+
+int64_t steadyNowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool printable(const char* text) {
+    for (; *text != '\0'; ++text) {
+        if (*text < 0x20 || *text > 0x7e) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// An address as NMEA writes it: a two-character talker and a three-character type.
+bool nmeaAddress(const char* address) {
+    int n = 0;
+    for (; address[n] != '\0'; ++n) {
+        const char c = address[n];
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) {
+            return false;
+        }
+    }
+    return n == 5;
+}
 
 }  // namespace
 
@@ -48,18 +77,23 @@ void NmeaReader::Poll() {
         if (n == 0) {
             break;
         }
-        Feed(buffer, n < sizeof buffer ? n : sizeof buffer);
+        bytesRead_ += n;
+        Feed(buffer, n < sizeof buffer ? n : sizeof buffer, steadyNowNs());
     }
 }
 
-void NmeaReader::Feed(const uint8_t* bytes, size_t n) {
+void NmeaReader::Feed(const uint8_t* bytes, size_t n, int64_t arrivalNs) {
+    arrivalNs_ = arrivalNs;
     for (size_t i = 0; i < n; ++i) {
         FeedByte(bytes[i]);
     }
 }
 
-void NmeaReader::DispatchSentence() {
-    parser_.Dispatch(address_, data_);
+void NmeaReader::DispatchSentence(bool checked) {
+    if (checked || (nmeaAddress(address_) && printable(data_))) {
+        ++validSentences_;
+    }
+    parser_.Dispatch(address_, data_, arrivalNs_);
     ++gps_.sentenceCount;
 }
 
@@ -87,7 +121,7 @@ void NmeaReader::FeedByte(uint8_t byte) {
             } else if (byte == 13) {
                 data_[length_] = '\0';
                 gps_.readerState = 1;
-                DispatchSentence();
+                DispatchSentence(false);
             } else {
                 checksum_ ^= byte;
                 data_[length_++] = c;
@@ -107,7 +141,7 @@ void NmeaReader::FeedByte(uint8_t byte) {
             const int high = nmeaHexDigit(checksumText_[0]);
             const int low = nmeaHexDigit(checksumText_[1]);
             if (high >= 0 && low >= 0 && high * 16 + low == checksum_) {
-                DispatchSentence();
+                DispatchSentence(true);
             }
             break;
         }

@@ -29,12 +29,20 @@ class NmeaReader {
     void Poll();
 
     // The framing state machine alone (no watchdog, no port): used by Poll, horalux-diag and the
-    // fuzzer. A sentence may be split over any number of calls.
-    void Feed(const uint8_t* bytes, size_t n);
+    // fuzzer. A sentence may be split over any number of calls. `arrivalNs` (steady clock) is when
+    // the bytes were read: a time sentence that ends in them arrived then.
+    void Feed(const uint8_t* bytes, size_t n, int64_t arrivalNs = 0);
+
+    // Counters for telling whether the line's speed is right: the bytes Poll has read from the
+    // port, and the sentences that came through whole: with a matching checksum, or without a
+    // checksum but with an address of five letters or digits and printable data (a receiver that
+    // sends no checksums). Garbage read at a wrong speed makes neither kind.
+    uint64_t bytesRead() const { return bytesRead_; }
+    uint64_t validSentences() const { return validSentences_; }
 
   private:
     void FeedByte(uint8_t byte);
-    void DispatchSentence();
+    void DispatchSentence(bool checked);
 
     GpsState& gps_;
     NmeaParser& parser_;
@@ -46,6 +54,9 @@ class NmeaReader {
     uint8_t checksum_ = 0;
     char checksumText_[3] = {};
     uint16_t lastLocalSecond_ = 0;
+    int64_t arrivalNs_ = 0;  // when the bytes being fed were read
+    uint64_t bytesRead_ = 0;
+    uint64_t validSentences_ = 0;
 };
 
 }  // namespace horalux

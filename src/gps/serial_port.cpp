@@ -118,6 +118,14 @@ void SerialPort::report(const SerialOpenResult& result, int quiet) {
     }
 }
 
+bool SerialPort::SetSpeed(int baud) {
+    if (!device_->isOpen() || !device_->setSpeed(baud)) {
+        return false;
+    }
+    settings_.baud = baud;
+    return true;
+}
+
 int SerialPort::Close() {
     const bool wasActive = active_;
     active_ = false;

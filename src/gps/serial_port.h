@@ -50,6 +50,11 @@ class SerialPort final : public SerialInput {
     // Opens the port the store names ("Port", "Baud" and "Device" of the serial section) with no
     // parity, 8 data bits and 1 stop bit.
     int OpenFromSettings(const SettingsStore& store, int quiet = 0);
+    // Changes the speed of the open port, quietly (the speed search tries one after another); a
+    // lost port is looked for again at the new speed. True when the device took it.
+    bool SetSpeed(int baud);
+    // The line speed the port is opened (or looked for) at.
+    int baud() const { return settings_.baud; }
     // Closes the port and stops looking for a lost one, then lets the line settle for 100 ms.
     // Returns 0 when a port was released, -1 when the close failed or no port was open.
     int Close();

@@ -1,10 +1,12 @@
 #include "pages/property_page.h"
 
 #include <QAbstractItemView>
+#include <QAbstractListModel>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -28,6 +30,60 @@ namespace {
 
 // The property of a static text that holds the text of the label it is named after.
 constexpr const char* kNamedAfter = "namedAfter";
+
+// An editable list's choices: the list shows "value — description", the edit field (and the
+// completer, which matches the values) the value alone.
+class ChoiceModel final : public QAbstractListModel {
+  public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void setChoices(std::vector<std::pair<QString, QString>> choices) {
+        beginResetModel();
+        choices_ = std::move(choices);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(choices_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= rowCount()) {
+            return {};
+        }
+        const auto& [value, description] = choices_[static_cast<size_t>(index.row())];
+        if (role == Qt::EditRole) {
+            return value;
+        }
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+            return description.isEmpty() ? value : value + QStringLiteral(" \u2014 ") + description;
+        }
+        return {};
+    }
+
+  private:
+    std::vector<std::pair<QString, QString>> choices_;
+};
+
+// Draws an edit field's text narrower, then smaller (8 pixels at least), until it fits.
+void FitEditText(QLineEdit& edit, const QFont& base) {
+    constexpr int kStretches[] = {100, 93, 87, 80, 75};
+    constexpr int kSmallestPixelSize = 8;
+    const int room = edit.contentsRect().width() - 8;  // the frame's and the text's margins
+    QFont font = base;
+    const auto fits = [&] { return QFontMetrics(font).horizontalAdvance(edit.text()) <= room; };
+    for (const int stretch : kStretches) {
+        font.setStretch(stretch);
+        if (fits()) {
+            break;
+        }
+    }
+    while (!fits() && font.pixelSize() > kSmallestPixelSize) {
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    if (edit.font() != font) {
+        edit.setFont(font);
+    }
+    edit.setToolTip(edit.text());
+}
 
 }  // namespace
 
@@ -217,6 +273,53 @@ QComboBox* PropertyPage::DropDownList(int id, DlgRect rect, bool sorted) {
     return box;
 }
 
+QComboBox* PropertyPage::EditableList(int id, DlgRect rect) {
+    auto* box = new QComboBox(this);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    auto* model = new ChoiceModel(box);
+    box->setModel(model);
+    auto* completer = new QCompleter(model, box);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    completer->setFilterMode(Qt::MatchContains);
+    completer->setCompletionRole(Qt::EditRole);
+    box->setCompleter(completer);
+    const QRect geometry = TemplateRect(rect);
+    const QPointer<QLabel> label = pendingLabel_;
+    PlaceControl(id, box, rect, true);
+    box->setGeometry(geometry.x(), geometry.y(), geometry.width(),
+                     std::max(geometry.height(), box->sizeHint().height()));
+    QLineEdit* edit = box->lineEdit();
+    // A screen reader reads the field by its label, as it reads any edit.
+    if (label != nullptr) {
+        edit->setAccessibleName(label->text().remove(QLatin1Char('&')));
+    }
+    const QFont base = edit->font();
+    connect(edit, &QLineEdit::textChanged, box, [edit, base] { FitEditText(*edit, base); });
+    return box;
+}
+
+void PropertyPage::SetChoices(int id, const std::vector<std::pair<QString, QString>>& choices) {
+    auto* box = Control<QComboBox>(id);
+    auto* model = box == nullptr ? nullptr : dynamic_cast<ChoiceModel*>(box->model());
+    if (model == nullptr) {
+        return;
+    }
+    // Refilling the list must not change what the field holds.
+    const QString text = box->currentText();
+    model->setChoices(choices);
+    box->setCurrentIndex(-1);
+    box->setEditText(text);
+    // The open list is as wide as its widest entry (within the screen), so a whole path reads.
+    int widest = box->width();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        widest = std::max(widest, box->fontMetrics().horizontalAdvance(
+                                      model->data(model->index(row), Qt::DisplayRole).toString()) +
+                                      4 * box->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    }
+    box->view()->setMinimumWidth(widest);
+}
+
 namespace {
 
 bool TextFits(const QWidget& control) {
@@ -279,7 +382,9 @@ std::function<void()> PropertyPage::AsProgram(std::function<void()> handler) {
 }
 
 void PropertyPage::OnChange(int id, std::function<void()> handler) {
-    if (auto* edit = Control<QLineEdit>(id)) {
+    if (auto* box = Control<QComboBox>(id); box != nullptr && box->isEditable()) {
+        connect(box, &QComboBox::editTextChanged, this, AsProgram(std::move(handler)));
+    } else if (auto* edit = Control<QLineEdit>(id)) {
         connect(edit, &QLineEdit::textChanged, this, AsProgram(std::move(handler)));
     }
 }
@@ -331,6 +436,9 @@ QString PropertyPage::GetDlgItemText(int id) const {
     if (auto* edit = Control<QLineEdit>(id)) {
         return edit->text();
     }
+    if (auto* box = Control<QComboBox>(id); box != nullptr && box->isEditable()) {
+        return box->currentText();
+    }
     if (auto* label = Control<QLabel>(id)) {
         return label->text();
     }
@@ -343,6 +451,8 @@ QString PropertyPage::GetDlgItemText(int id) const {
 void PropertyPage::SetDlgItemText(int id, const QString& text) {
     if (auto* edit = Control<QLineEdit>(id)) {
         edit->setText(text);
+    } else if (auto* box = Control<QComboBox>(id); box != nullptr && box->isEditable()) {
+        box->setEditText(text);
     } else if (auto* label = Control<QLabel>(id)) {
         label->setText(text);
         const QString namedAfter = label->property(kNamedAfter).toString();

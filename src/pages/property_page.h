@@ -118,6 +118,12 @@ class PropertyPage : public QWidget {
     // A drop-down list without an edit field. `sorted` is kept as the box's property "sorted":
     // entries of a sorted list go in at their alphabetical place.
     QComboBox* DropDownList(int id, DlgRect rect, bool sorted);
+    // A drop-down list with an edit field: a value is typed, or picked from the list
+    // (SetChoices), which shows each value with a description beside it; the field takes the
+    // value alone. Typing offers the values that contain what is typed; what is typed stays what
+    // is used. A text too long for the field is drawn narrower (and smaller, 8 pixels at least)
+    // rather than cut off, and the field's tooltip shows it whole.
+    QComboBox* EditableList(int id, DlgRect rect);
     // Any other control (a graph, a light, a sky plot, a clock display), owned by the page. A
     // control that takes the keyboard focus is the buddy of a preceding label, like a field.
     template <class W>
@@ -145,6 +151,8 @@ class PropertyPage : public QWidget {
     int AddString(int id, const QString& text);
     int FindString(int id, int startAfter, const QString& prefix) const;
     QStringList ListEntries(int id) const;
+    // An editable list's choices: each a value and its description (may be empty).
+    void SetChoices(int id, const std::vector<std::pair<QString, QString>>& choices);
 
     // The field's text read as a number (DialogInt), and a number written into it.
     int32_t GetDlgItemInt(int id) const;

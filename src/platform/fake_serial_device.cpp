@@ -37,6 +37,16 @@ SerialReadResult FakeSerialDevice::read(uint8_t* buffer, size_t capacity) {
     return {n, false, 0};
 }
 
+bool FakeSerialDevice::setSpeed(int baud) {
+    if (!open_) {
+        return false;
+    }
+    speedChanges_.push_back(baud);
+    lastSettings_.baud = baud;
+    input_.clear();
+    return true;
+}
+
 int FakeSerialDevice::close() {
     if (!open_) {
         return -1;

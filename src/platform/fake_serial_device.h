@@ -14,6 +14,7 @@ class FakeSerialDevice final : public SerialDevice {
   public:
     SerialOpenResult open(const std::string& path, const SerialLineSettings& settings) override;
     SerialReadResult read(uint8_t* buffer, size_t capacity) override;
+    bool setSpeed(int baud) override;
     int close() override;
     bool isOpen() const override { return open_; }
     int nativeHandle() const override { return open_ ? handle_ : -1; }
@@ -33,7 +34,10 @@ class FakeSerialDevice final : public SerialDevice {
     int closeCount() const { return closes_; }
     int readCount() const { return reads_; }
     const std::vector<std::string>& openedPaths() const { return opens_; }
+    // The settings of the last open, with the speed of the last setSpeed since.
     const SerialLineSettings& lastSettings() const { return lastSettings_; }
+    // The speeds setSpeed was given, in order.
+    const std::vector<int>& speedChanges() const { return speedChanges_; }
 
   private:
     SerialOpenResult openResult_{};
@@ -47,6 +51,7 @@ class FakeSerialDevice final : public SerialDevice {
     std::deque<uint8_t> input_;
     std::vector<std::string> opens_;
     SerialLineSettings lastSettings_{};
+    std::vector<int> speedChanges_;
 };
 
 }  // namespace horalux

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -11,18 +10,18 @@ namespace horalux {
 // The devices a test says are attached.
 class FakeSerialDeviceList final : public SerialDeviceList {
   public:
-    explicit FakeSerialDeviceList(std::vector<std::string> devices = {})
+    explicit FakeSerialDeviceList(std::vector<SerialDeviceEntry> devices = {})
         : devices_(std::move(devices)) {}
 
-    std::vector<std::string> devices() const override {
+    std::vector<SerialDeviceEntry> devices() const override {
         ++calls_;
         return devices_;
     }
-    void setDevices(std::vector<std::string> devices) { devices_ = std::move(devices); }
+    void setDevices(std::vector<SerialDeviceEntry> devices) { devices_ = std::move(devices); }
     int calls() const { return calls_; }
 
   private:
-    std::vector<std::string> devices_;
+    std::vector<SerialDeviceEntry> devices_;
     mutable int calls_ = 0;
 };
 

@@ -186,6 +186,21 @@ SerialReadResult PosixSerialDevice::read(uint8_t* buffer, size_t capacity) {
     return {};
 }
 
+bool PosixSerialDevice::setSpeed(int baud) {
+    const auto speed = speedConstant(baud);
+    termios tio{};
+    if (fd_ < 0 || !speed || ::tcgetattr(fd_, &tio) != 0) {
+        return false;
+    }
+    if (::cfsetispeed(&tio, *speed) != 0 || ::cfsetospeed(&tio, *speed) != 0 ||
+        ::tcsetattr(fd_, TCSANOW, &tio) != 0) {
+        return false;
+    }
+    // What arrived at the old speed would only be taken for garbage at the new one.
+    ::tcflush(fd_, TCIFLUSH);
+    return true;
+}
+
 void PosixSerialDevice::release() {
     if (fd_ >= 0) {
         ::ioctl(fd_, TIOCNXCL);

@@ -19,6 +19,7 @@ class PosixSerialDevice final : public SerialDevice {
 
     SerialOpenResult open(const std::string& path, const SerialLineSettings& settings) override;
     SerialReadResult read(uint8_t* buffer, size_t capacity) override;
+    bool setSpeed(int baud) override;
     int close() override;
     bool isOpen() const override { return fd_ >= 0; }
     int nativeHandle() const override { return fd_; }

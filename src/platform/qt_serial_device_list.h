@@ -7,15 +7,19 @@
 namespace horalux {
 
 // The devices as udev names them: the links in the by-id folder, and the USB modem (ttyACM) and
-// USB serial (ttyUSB) ports that Qt SerialPort finds.
+// USB serial (ttyUSB) ports that Qt SerialPort finds and no link names, each described with the
+// product (and maker) its USB descriptor gives.
 class QtSerialDeviceList final : public SerialDeviceList {
   public:
-    explicit QtSerialDeviceList(QString byIdFolder = QStringLiteral("/dev/serial/by-id"));
+    // The by-id folder is /dev/serial/by-id unless HORALUX_SERIAL_BY_ID names another (tests).
+    explicit QtSerialDeviceList(QString byIdFolder = DefaultByIdFolder());
 
-    std::vector<std::string> devices() const override;
+    std::vector<SerialDeviceEntry> devices() const override;
 
     // The links of the by-id folder, as paths in it, sorted (none when it is absent).
     std::vector<std::string> byIdLinks() const;
+
+    static QString DefaultByIdFolder();
 
   private:
     QString byIdFolder_;

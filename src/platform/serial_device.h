@@ -47,6 +47,9 @@ class SerialDevice {
     // (hang-up, I/O error) it is closed and the result says lost; later reads return nothing
     // until the next open.
     virtual SerialReadResult read(uint8_t* buffer, size_t capacity) = 0;
+    // Changes the line speed of the open device and drops what it had received at the old one:
+    // true when applied (false when closed, or the speed is not one the device takes).
+    virtual bool setSpeed(int baud) = 0;
     // Releases the device: 0 on success, -1 when the close failed or nothing was open.
     virtual int close() = 0;
     virtual bool isOpen() const = 0;

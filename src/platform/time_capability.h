@@ -17,4 +17,12 @@ class TimeCapability {
     virtual void lower() = 0;    // drop it from the effective set (it stays permitted)
 };
 
+// A permission that is never there: for those that read the time and must never set it (a
+// query, a measurement).
+class NoTimeCapability final : public TimeCapability {
+  public:
+    Result raise() override { return Result::Failed; }
+    void lower() override {}
+};
+
 }  // namespace horalux

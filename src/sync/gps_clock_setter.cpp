@@ -1,6 +1,6 @@
 #include "sync/gps_clock_setter.h"
 
-#include <thread>
+#include <algorithm>
 
 #include "app/settings_keys.h"
 
@@ -17,34 +17,40 @@ int secondOfDay(const GpsTimeSnapshot& t) {
     return (t.utcHour * 60 + t.utcMinute) * 60 + t.utcSecond;
 }
 
-// Polls the GPS second until it differs from last.utcSecond, yielding between polls. With
-// `successorOnly`, a change counts only when the new time of day lies one or two seconds after
-// `last` (a receiver may drop a second); anything else (the reader's reset of a silent receiver
-// to 00:00:00, a garbled time) becomes the new reference and the wait goes on. `last` receives
-// the time that ended the wait.
+// Sleeps until the GPS second differs from last.utcSecond: the parser wakes the wait as soon as it
+// has decoded a time sentence. With `successorOnly`, a change counts only when the new time of
+// day lies one or two seconds after `last` (a receiver may drop a second); anything else (the
+// reader's reset of a silent receiver to 00:00:00, a garbled time) becomes the new reference and
+// the wait goes on. `last` receives the time that ended the wait.
 Wait waitForTurnOver(const GpsState& gps, GpsTimeSnapshot& last, bool successorOnly,
                      const std::stop_token& stop, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
-        if (stop.stop_requested()) {
-            return Wait::Stopped;
+        if (!gps.WaitForSecondChange(last.utcSecond, deadline, stop)) {
+            return stop.stop_requested() ? Wait::Stopped : Wait::TimedOut;
         }
-        std::this_thread::yield();
-        if (gps.utcSecondNow() != last.utcSecond) {
-            const GpsTimeSnapshot now = gps.timeSnapshot();
-            const int step = ((secondOfDay(now) - secondOfDay(last)) % 86400 + 86400) % 86400;
-            last = now;
-            if (!successorOnly || step == 1 || step == 2) {
-                return Wait::TurnedOver;
-            }
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return Wait::TimedOut;
+        const GpsTimeSnapshot now = gps.timeSnapshot();
+        const int step = ((secondOfDay(now) - secondOfDay(last)) % 86400 + 86400) % 86400;
+        last = now;
+        if (!successorOnly || step == 1 || step == 2) {
+            return Wait::TurnedOver;
         }
     }
 }
 
 }  // namespace
+
+int64_t MillisSinceArrival(const std::optional<TimeSentenceArrival>& arrival,
+                           const GpsTimeSnapshot& time) {
+    if (!arrival || arrival->arrivalNs == 0 || arrival->utcHour != time.utcHour ||
+        arrival->utcMinute != time.utcMinute || arrival->utcSecond != time.utcSecond) {
+        return 0;
+    }
+    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+    return std::clamp<int64_t>((now - arrival->arrivalNs + 500000) / 1000000, 0, 999);
+}
 
 std::optional<SystemTime> ComposeGpsTime(const SystemTime& pcUtc, const GpsTimeSnapshot& gps,
                                          int delayMs) {
@@ -113,14 +119,17 @@ GpsClockResult SetClockFromGps(SyncContext& ctx, std::stop_token stop,
         }
     }
 
-    // Straight on after the turn-over: every microsecond here is an error in the clock.
+    // Straight on after the turn-over. The time this thread took to wake since the reader saw the
+    // sentence's end is added, so that a busy machine does not set the clock late.
     const SystemTime pcUtc = ctx.clock.utcNow();
+    const int64_t sinceArrival = MillisSinceArrival(ctx.gps.LastArrival(), gps);
     const std::optional<SystemTime> target = ComposeGpsTime(pcUtc, gps, delay);
     if (!target) {
         return GpsClockResult::InvalidTime;
     }
-    return ctx.setter.apply(CorrectionFrom(pcUtc, *target), stop).set() ? GpsClockResult::Set
-                                                                        : GpsClockResult::Refused;
+    const SystemTime now = utcFromUnixMillis(toUnixMillis(*target) + sinceArrival);
+    return ctx.setter.apply(CorrectionFrom(pcUtc, now), stop).set() ? GpsClockResult::Set
+                                                                    : GpsClockResult::Refused;
 }
 
 }  // namespace horalux

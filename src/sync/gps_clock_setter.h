@@ -39,13 +39,19 @@ inline constexpr std::chrono::milliseconds kTurnOverTimeout{3000};
 std::optional<SystemTime> ComposeGpsTime(const SystemTime& pcUtc, const GpsTimeSnapshot& gps,
                                          int delayMs);
 
+// How long ago (ms, 0..999) the reader saw the end of the time sentence that named `time`: 0 when
+// the arrival is not that sentence's or was not timed.
+int64_t MillisSinceArrival(const std::optional<TimeSentenceArrival>& arrival,
+                           const GpsTimeSnapshot& time);
+
 // One GPS clock update, run on the worker's thread while the user-interface thread goes on
 // decoding sentences: reads "GPSTimeDelay", skips local hours 23 and 1 and an unlocked receiver,
 // waits for the GPS second to turn over twice (giving up when it stands still for
 // turnOverTimeout, or at once when stop is requested) and sets the clock to the second just begun
-// plus the delay. The second turn-over counts only when the new time follows one or two seconds
-// after the first: the reader's reset of a receiver that has fallen silent also moves the second
-// (to 00:00:00), and must not set the clock to it.
+// plus the delay, plus the time since the reader saw that second's sentence (the worker may wake
+// late on a busy machine). The second turn-over counts only when the new time follows one or two
+// seconds after the first: the reader's reset of a receiver that has fallen silent also moves the
+// second (to 00:00:00), and must not set the clock to it.
 GpsClockResult SetClockFromGps(SyncContext& ctx, std::stop_token stop = {},
                                std::chrono::milliseconds turnOverTimeout = kTurnOverTimeout);
 

@@ -95,6 +95,10 @@ const char* describe(SntpReplyCheck check) {
     return "?";
 }
 
+double RoundTripSeconds(const SntpResult& r) {
+    return ntpDifference(r.t4, r.t1) - ntpDifference(r.t3, r.t2);
+}
+
 SntpClient::SntpClient(SystemClock& clock, ClockSetter& setter) : clock_(clock), setter_(setter) {}
 
 NtpTimestamp SntpClient::now() const {
@@ -373,7 +377,7 @@ SntpClient::Attempt SntpClient::exchange(const SocketAddress& address,
         sample.t4 = t4;
         sample.offset =
             (ntpDifference(sample.t2, sample.t1) + ntpDifference(sample.t3, sample.t4)) * 0.5;
-        sample.delay = ntpDifference(sample.t4, sample.t1) - ntpDifference(sample.t3, sample.t2);
+        sample.delay = RoundTripSeconds(sample);
         sample.samples = best.samples + 1;
         if (best.samples == 0 || sample.delay < best.delay) {
             best = sample;

@@ -29,6 +29,9 @@ struct SntpResult {
     int samples = 0;      // usable replies the choice was made from
 };
 
+// The time an exchange spent on the network, in seconds: (T4 - T1) - (T3 - T2).
+double RoundTripSeconds(const SntpResult& r);
+
 // What the last NTS exchange used, for diagnostics.
 struct NtsExchangeInfo {
     std::string server;      // the NTP server the key exchange named

@@ -6,7 +6,8 @@
 // --heartbeat-only reads it on the heartbeat alone, as the program did before it watched the port.
 //   gps_clock_error [--updates K] [--latency-ms N] [--log FILE] [--heartbeat-only]
 // Run by hand from the build folder (needs nmea-replay built and socat); never sets the system
-// clock. Prints each error and the median and 95th percentile, in ms.
+// clock. Prints each error and the median and 95th percentile, in ms, and the CPU time the
+// process used during each update (the worker's wait for the second turn-overs dominates it).
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "gps_replay_rig.h"
+#include "support/cpu_time.h"
 
 namespace {
 
@@ -74,6 +76,7 @@ int main(int argc, char** argv) {
     }
 
     std::vector<double> errors;
+    std::vector<double> cpuMs;
     for (int i = 0; i < updates; ++i) {
         // The main frame's timer keeps its phase against the UTC second for a whole run; sweep
         // it over the 50 ms so the figures cover every phase a run may have.
@@ -82,12 +85,16 @@ int main(int argc, char** argv) {
                 std::chrono::milliseconds(50 * i / updates - 50 * (i - 1) / updates));
         }
         rig.clock().setOffset(7000);
+        const double cpuBefore = horalux::test::processCpuSeconds();
         const std::optional<int64_t> error = rig.update(20s);
+        const double cpu = (horalux::test::processCpuSeconds() - cpuBefore) * 1000.0;
         if (!error) {
             std::fprintf(stderr, "update %d set nothing\n", i + 1);
             continue;
         }
-        std::printf("update %2d: error %+5lld ms\n", i + 1, static_cast<long long>(*error));
+        cpuMs.push_back(cpu);
+        std::printf("update %2d: error %+5lld ms, CPU %.1f ms\n", i + 1,
+                    static_cast<long long>(*error), cpu);
         errors.push_back(static_cast<double>(*error));
     }
     if (errors.empty()) {
@@ -105,5 +112,8 @@ int main(int argc, char** argv) {
                 median(errors), percentile(errors, 5), percentile(errors, 95));
     std::printf("|error|: median %.0f ms, 95th percentile %.0f ms, max %.0f ms\n",
                 median(magnitudes), percentile(magnitudes, 95), magnitudes.back());
+    std::sort(cpuMs.begin(), cpuMs.end());
+    std::printf("CPU time of the process during one update: median %.1f ms, max %.1f ms\n",
+                median(cpuMs), cpuMs.back());
     return 0;
 }

@@ -11,6 +11,7 @@
 #                                  the settings of a program kept by SNTP from SERVER, every
 #                                  MINUTES (default 1), with NTS when NTS is 1, the desktop
 #                                  clock off
+#   e2e_receiver_settings DEV BAUD  settings for a receiver at DEV (more INI text on stdin)
 #   e2e_start_pty                  a pty pair: the program reads $E2E_GPS, a feeder writes $E2E_FEED
 #   e2e_start_replay ARGS...       nmea-replay (e.g. --synthetic "$E2E_FEED")
 #   e2e_start_chrony [nts] [FAKETIME]
@@ -190,6 +191,25 @@ $(cat)
 
 [Serial%20Port%20Commmunications]
 Device=$E2E_GPS
+INI
+}
+
+# The settings of a program on the receiver at device $1, "Baud" $2, the first-run dialog done, no
+# periodic update within a test's time and no desktop clock; INI text read from stdin (further
+# sections) follows.
+e2e_receiver_settings() {
+    e2e_settings <<INI
+[Settings]
+FirstTimeConfig=0
+UseNetworkTime=0
+TimeUpdateRate=44640
+DigitalClockEnabled=0
+
+[Serial%20Port%20Commmunications]
+Device=$1
+Baud=$2
+
+$(cat)
 INI
 }
 

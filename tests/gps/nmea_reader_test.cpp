@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -116,6 +117,58 @@ TEST_F(NmeaReaderTest, ANoisyStreamYieldsOnlyItsSentences) {
     const std::string noise = std::string(1, '\0') + "\xff\n\r garbage *12 ,,, \r\n";
     feed(noise + sentence(kGgaSentence) + "\n\n\r\r" + sentence("PGRMZ,93,f,3"));
     EXPECT_EQ(gps.sentenceCount, 2);
+    EXPECT_EQ(reader.validSentences(), 2u);
+    // What a line at the wrong speed makes: unchecked "sentences" of garbage are dispatched as
+    // ever, but show no right speed; a whole one without a checksum does.
+    feed("$\x80\x06,\x0f\r$GP\xf8\xc0,1\r$GPGGA,\x01\x02\r");
+    EXPECT_EQ(gps.sentenceCount, 5);
+    EXPECT_EQ(reader.validSentences(), 2u);
+    feed("$GPGGA,010101,,,,,2\r");
+    EXPECT_EQ(reader.validSentences(), 3u);
+}
+
+TEST_F(NmeaReaderTest, TimeSentencesAreRecordedWithWhenTheirEndWasRead) {
+    FakeSerialInput port;
+    gps.portHandle = &port;
+    const std::string bytes = sentence(kGgaSentence) + sentence("GPRMC,123520,A,4807.038,N") +
+                              sentence("GPGSA,A,3,01,02,03,,,,,,,,,,1,1,1");
+    port.receive(bytes);
+    const auto steadyNs = [] {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    };
+    const int64_t before = steadyNs();
+    reader.Poll();
+    const int64_t after = steadyNs();
+    EXPECT_EQ(reader.bytesRead(), bytes.size());
+    EXPECT_EQ(reader.validSentences(), 3u);
+    // Only the sentence the time is taken from (GGA here) is an arrival.
+    std::vector<TimeSentenceArrival> arrivals = gps.ArrivalsAfter(0);
+    ASSERT_EQ(arrivals.size(), 1u);
+    EXPECT_EQ(arrivals[0].sequence, 1u);
+    EXPECT_GE(arrivals[0].arrivalNs, before);
+    EXPECT_LE(arrivals[0].arrivalNs, after);
+    EXPECT_EQ(arrivals[0].utcHour * 10000 + arrivals[0].utcMinute * 100 + arrivals[0].utcSecond,
+              123519);
+    // Another constellation's sentence of the same second: the first one turned it over.
+    feed(sentence("GAGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,"));
+    EXPECT_EQ(gps.LastArrivalSequence(), 1u);
+
+    // The last kArrivalsKept are kept, oldest first; a reader asks for those after its last.
+    gps.timeSource = 1;
+    for (int i = 0; i < 40; ++i) {
+        char body[64];
+        std::snprintf(body, sizeof body, "GPRMC,1300%02d,A", i);
+        feed(sentence(body));
+    }
+    EXPECT_EQ(gps.LastArrivalSequence(), 41u);
+    arrivals = gps.ArrivalsAfter(0);
+    ASSERT_EQ(arrivals.size(), GpsState::kArrivalsKept);
+    EXPECT_EQ(arrivals.front().sequence, 41u - GpsState::kArrivalsKept + 1);
+    EXPECT_EQ(arrivals.back().utcSecond, 39);
+    EXPECT_EQ(gps.ArrivalsAfter(39).size(), 2u);
+    EXPECT_TRUE(gps.ArrivalsAfter(41).empty());
 }
 
 TEST_F(NmeaReaderTest, AddressesOfSevenCharactersAreAbandoned) {

@@ -79,6 +79,22 @@ TEST(SerialPtyTest, AppliesTheSpeedAndRawEightNoneOne) {
     ASSERT_EQ(port.Open(pty.slavePath(), 9600, 2, 7, 2, 0), 0);
     EXPECT_EQ(settingsOf(pty).c_cflag & CSTOPB, static_cast<tcflag_t>(CSTOPB));
     EXPECT_TRUE(messages.boxes().empty());
+
+    // The speed search changes the speed of the open port, which keeps the rest of its settings
+    // and drops what came at the old speed; a speed the terminal does not know changes nothing.
+    ASSERT_TRUE(pty.write("$GPGGA,garbled,at,the,old,speed*00\r\n"));
+    std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(port.SetSpeed(38400));
+    EXPECT_EQ(port.baud(), 38400);
+    termios tio = settingsOf(pty);
+    EXPECT_EQ(cfgetispeed(&tio), static_cast<speed_t>(B38400));
+    EXPECT_EQ(tio.c_cflag & CSTOPB, static_cast<tcflag_t>(CSTOPB));
+    uint8_t buffer[64];
+    EXPECT_EQ(port.readAvailable(buffer, sizeof buffer), 0u);
+    EXPECT_FALSE(port.SetSpeed(12345));
+    EXPECT_EQ(port.baud(), 38400);
+    port.Close();
+    EXPECT_FALSE(port.SetSpeed(9600)) << "no port open";
 }
 
 TEST(SerialPtyTest, BytesPassUnchangedAndThoseSentBeforeTheOpenAreDropped) {

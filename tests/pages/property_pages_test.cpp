@@ -38,6 +38,10 @@ QStringList captions(const QTabWidget& sheet) {
 
 // The controls a user works with: fields, lists, buttons, links.
 bool interactive(const QWidget* w) {
+    // The edit field of an editable list is the list's part: named and reached with it.
+    if (qobject_cast<const QComboBox*>(w->parentWidget()) != nullptr) {
+        return false;
+    }
     return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
            qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QListWidget*>(w) ||
            qobject_cast<const HyperlinkStatic*>(w);

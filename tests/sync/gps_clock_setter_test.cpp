@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <time.h>
+
 #include <chrono>
 #include <thread>
 
 #include "app/settings_keys.h"
+#include "gps/nmea_parser.h"
 #include "sentence_feeder.h"
 #include "sync/gps_clock_setter.h"
 #include "sync_fixture.h"
@@ -125,9 +128,19 @@ class SetClockFromGpsTest : public ::testing::Test {
     SentenceFeeder feeder_;
 };
 
+// The CPU time the calling thread has used, in milliseconds.
+double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
 TEST_F(SetClockFromGpsTest, SetsTheSecondJustBegunPlusTheStoredDelay) {
     sendTwoSeconds();
+    const double cpuBefore = threadCpuMs();
     EXPECT_EQ(SetClockFromGps(f_.ctx), GpsClockResult::Set);  // "GPSTimeDelay" absent: 50
+    // The half second of waiting sleeps: the parser wakes it (a polling wait burns it all).
+    EXPECT_LT(threadCpuMs() - cpuBefore, 50.0);
     ASSERT_EQ(f_.clock.settingCount(), 1u);
     SystemTime set = f_.clock.settings()[0];
     EXPECT_EQ(set.year, 2001);
@@ -137,6 +150,36 @@ TEST_F(SetClockFromGpsTest, SetsTheSecondJustBegunPlusTheStoredDelay) {
     EXPECT_EQ(set.minute, 0);
     EXPECT_EQ(set.second, 2);
     EXPECT_EQ(set.milliseconds, 50);
+}
+
+TEST_F(SetClockFromGpsTest, AddsTheTimeSinceTheReaderSawTheSentence) {
+    // The reader saw the second's sentence 40 ms before this thread woke to it: the clock is set
+    // 40 ms further on, as if the worker had woken at once.
+    NmeaParser parser(f_.gps);
+    std::jthread reader([&parser](const std::stop_token& stop) {
+        for (int s = 1; s <= 2 && !stop.stop_requested(); ++s) {
+            std::this_thread::sleep_for(250ms);
+            const auto seen = std::chrono::steady_clock::now() - 40ms;
+            parser.Dispatch(
+                "GPGGA", ggaData(12, 0, s).c_str(),
+                std::chrono::duration_cast<std::chrono::nanoseconds>(seen.time_since_epoch())
+                    .count());
+        }
+    });
+    EXPECT_EQ(SetClockFromGps(f_.ctx), GpsClockResult::Set);
+    ASSERT_EQ(f_.clock.settingCount(), 1u);
+    const int64_t set = toUnixMillis(f_.clock.settings()[0]);
+    const int64_t base = toUnixMillis(utc(2001, 3, 18, 12, 0, 2, 50));
+    EXPECT_GE(set - base, 40);
+    EXPECT_LE(set - base, 140) << "40 ms, and however late this thread woke";
+
+    // An arrival that is not the second's own, or not timed, adds nothing.
+    TimeSentenceArrival other{1, 1, 12, 0, 1};
+    EXPECT_EQ(MillisSinceArrival(other, gpsTime(12, 0, 2)), 0);
+    EXPECT_EQ(MillisSinceArrival(TimeSentenceArrival{1, 0, 12, 0, 2}, gpsTime(12, 0, 2)), 0);
+    EXPECT_EQ(MillisSinceArrival(std::nullopt, gpsTime(12, 0, 2)), 0);
+    EXPECT_EQ(MillisSinceArrival(TimeSentenceArrival{1, 1, 12, 0, 2}, gpsTime(12, 0, 2)), 999)
+        << "bounded";
 }
 
 TEST_F(SetClockFromGpsTest, ReadsTheDelayAtEveryUpdate) {

@@ -27,15 +27,24 @@ TEST(QtSerialDeviceListTest, ByIdLinksComeFirstAndOnlyUsbPortsFollow) {
     EXPECT_EQ(links, (std::vector<std::string>{folder + "/usb-FTDI_FT232R-if00-port0",
                                                folder + "/usb-Prolific_USB-Serial-if00-port0",
                                                folder + "/usb-u-blox_AG_GNSS_receiver-if00"}));
-    const std::vector<std::string> devices = list.devices();
+    const std::vector<SerialDeviceEntry> devices = list.devices();
     ASSERT_GE(devices.size(), links.size());
-    EXPECT_TRUE(std::equal(links.begin(), links.end(), devices.begin()));
+    for (size_t i = 0; i < links.size(); ++i) {
+        EXPECT_EQ(devices[i].path, links[i]);
+        EXPECT_EQ(devices[i].description, "") << "no serial port behind it: nothing known";
+    }
     for (size_t i = links.size(); i < devices.size(); ++i) {
-        EXPECT_TRUE(devices[i].starts_with("/dev/ttyACM") || devices[i].starts_with("/dev/ttyUSB"))
-            << devices[i];
+        EXPECT_TRUE(devices[i].path.starts_with("/dev/ttyACM") ||
+                    devices[i].path.starts_with("/dev/ttyUSB"))
+            << devices[i].path;
     }
 
     EXPECT_TRUE(QtSerialDeviceList(QString::fromStdString(dir.file("absent"))).byIdLinks().empty());
+    // The folder a test names, else udev's.
+    qputenv("HORALUX_SERIAL_BY_ID", QByteArray::fromStdString(folder));
+    EXPECT_EQ(QtSerialDeviceList().byIdLinks(), links);
+    qunsetenv("HORALUX_SERIAL_BY_ID");
+    EXPECT_EQ(QtSerialDeviceList::DefaultByIdFolder(), QStringLiteral("/dev/serial/by-id"));
 }
 
 }  // namespace

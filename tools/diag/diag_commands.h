@@ -10,5 +10,6 @@ int runNmea(const std::vector<std::string>& args);
 int runSntp(const std::vector<std::string>& args);
 int runDaytime(const std::vector<std::string>& args);
 int runHistory(const std::vector<std::string>& args);
+int runDelay(const std::vector<std::string>& args);
 
 }  // namespace horalux::diag

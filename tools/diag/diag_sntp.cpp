@@ -28,13 +28,6 @@ std::string ntpSeconds(NtpTimestamp t) {
     return text;
 }
 
-// The permission to set the clock, which a query never asks for.
-class NoTimeCapability final : public TimeCapability {
-  public:
-    Result raise() override { return Result::Failed; }
-    void lower() override {}
-};
-
 }  // namespace
 
 int runSntp(const std::vector<std::string>& arguments) {

@@ -2,6 +2,8 @@
 //   horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]
 //   horalux-diag sntp HOST [--port N] [--nts]
 //   horalux-diag daytime HOST [--port N]
+//   horalux-diag delay DEVICE --server HOST[:PORT] [--seconds N] [--baud N|auto]
+//                      [--time-source gga|rmc|zda]
 //   horalux-diag history [FILE]
 // It never sets the clock.
 #include <cstdio>
@@ -18,7 +20,9 @@ int usage() {
                  "usage: horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]\n"
                  "       horalux-diag sntp HOST [--port N] [--nts]\n"
                  "       horalux-diag daytime HOST [--port N]\n"
-                 "       horalux-diag history [FILE]\n");
+                 "       horalux-diag history [FILE]\n"
+                 "       horalux-diag delay DEVICE --server HOST[:PORT] [--seconds N]\n"
+                 "                          [--baud N|auto] [--time-source gga|rmc|zda]\n");
     return 2;
 }
 
@@ -41,6 +45,9 @@ int main(int argc, char** argv) {
     }
     if (command == "history") {
         return horalux::diag::runHistory(args);
+    }
+    if (command == "delay") {
+        return horalux::diag::runDelay(args);
     }
     return usage();
 }

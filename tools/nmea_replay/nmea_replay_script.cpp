@@ -276,4 +276,37 @@ std::string NmeaReplayScript::render(size_t i, const UtcSecond& at) const {
     return out;
 }
 
+std::vector<TimeSentenceEnd> TimeSentenceEnds(std::string_view burst) {
+    std::vector<TimeSentenceEnd> ends;
+    for (size_t start = burst.find('$'); start != std::string_view::npos;
+         start = burst.find('$', start + 1)) {
+        const size_t cr = burst.find('\r', start);
+        const size_t star = burst.find('*', start);
+        size_t end = std::string_view::npos;
+        if (star != std::string_view::npos && (cr == std::string_view::npos || star < cr)) {
+            end = star + 2 < burst.size() ? star + 2 : std::string_view::npos;
+        } else {
+            end = cr;
+        }
+        if (end == std::string_view::npos) {
+            break;
+        }
+        const std::string_view sentence = burst.substr(start, end + 1 - start);
+        switch (kindOf(sentence)) {
+            case Kind::Gga:
+                ends.push_back({end, "GGA"});
+                break;
+            case Kind::Rmc:
+                ends.push_back({end, "RMC"});
+                break;
+            case Kind::Zda:
+                ends.push_back({end, "ZDA"});
+                break;
+            case Kind::Other:
+                break;
+        }
+    }
+    return ends;
+}
+
 }  // namespace horalux::replay

@@ -26,6 +26,16 @@ UtcSecond utcSecondFromUnix(int64_t unixSecond);
 // The result always has the input's length. Other sentences come back unchanged.
 std::string restampSentence(std::string_view sentence, const UtcSecond& at);
 
+// Where a time sentence (GGA, RMC or ZDA) of a burst ends: the index of its second checksum
+// character (the byte the program's reader takes it at), or of its carriage return when it has
+// no checksum; and its type.
+struct TimeSentenceEnd {
+    size_t index = 0;
+    std::string type;  // "GGA", "RMC" or "ZDA"
+    bool operator==(const TimeSentenceEnd&) const = default;
+};
+std::vector<TimeSentenceEnd> TimeSentenceEnds(std::string_view burst);
+
 // A captured log cut into the bursts a receiver sends once a second.
 //
 // Only lines that begin with "$" are kept (comments, JSON and orphaned fragments go). The rest
