@@ -107,6 +107,7 @@ ClockWindow::ClockWindow(SettingsStore& store, RuntimeSettings& runtime, const S
         ClockWindowLogic::BoundedSize(logic_.StoredPosition(), largest.width(), largest.height()),
         screens);
     setGeometry(toQRect(place));
+    holdSize();
     setWindowFlag(Qt::WindowStaysOnTopHint, logic_.StartsTopmost());
     trace_.line("window-system=" + platform.toStdString() +
                 (logic_.placesKnown() ? " places=known" : " places=unknown") +
@@ -139,6 +140,7 @@ QRect ClockWindow::clientRect() const {
 }
 
 void ClockWindow::ShowClock() {
+    holdSize();
     show();
     raise();
     activateWindow();
@@ -146,7 +148,9 @@ void ClockWindow::ShowClock() {
 }
 
 void ClockWindow::ResetClockPosition() {
+    releaseSize();
     setGeometry(toQRect(ClockWindowLogic::kDefaultPosition));
+    holdSize();
     logic_.UserPlaced(ClockWindowLogic::kDefaultPosition);
     ShowClock();
 }
@@ -323,6 +327,7 @@ void ClockWindow::mousePressEvent(QMouseEvent* event) {
     systemPlacing_ = false;
     if (edges != kNoEdge) {
         // The window manager's own resize when it has one; else we follow the mouse.
+        releaseSize();
         QWindow* window = windowHandle();
         if (window != nullptr && window->startSystemResize(toQtEdges(edges))) {
             systemPlacing_ = true;
@@ -383,6 +388,7 @@ void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
     }
     if (event->buttons() == Qt::NoButton) {
         systemPlacing_ = false;
+        holdSize();  // a resize of the window system's is over
         updateCursor(event->position().toPoint());
     }
 }
@@ -394,6 +400,7 @@ void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
     }
     if (logic_.resizing()) {
         logic_.EndResize();
+        holdSize();
         userPlaced();
         trace_.line("resize end");
         return;
@@ -466,6 +473,17 @@ void ClockWindow::userPlaced() {
     if (const std::optional<PixelRect> place = windowSystemPlace()) {
         logic_.UserPlaced(*place);
     }
+}
+
+void ClockWindow::holdSize() {
+    if (logic_.HoldsSize()) {
+        setFixedSize(size());
+    }
+}
+
+void ClockWindow::releaseSize() {
+    setMinimumSize(ClockWindowLogic::kMinimumWidth, ClockWindowLogic::kMinimumHeight);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 }
 
 void ClockWindow::applyThickness() {

@@ -102,6 +102,9 @@ class ClockWindow : public QWidget {
     // The user moved or resized the window: its place, as the window system tells it, is
     // the user's.
     void userPlaced();
+    // The size held fixed where ClockWindowLogic::HoldsSize says so, or let go for a resize.
+    void holdSize();
+    void releaseSize();
 
     RuntimeSettings& runtime_;
     const SystemClock& clock_;

@@ -99,6 +99,11 @@ class ClockWindowLogic {
     // a stored place brought back onto a screen).
     void SetPlacesKnown(bool known) { placesKnown_ = known; }
     bool placesKnown() const { return placesKnown_; }
+    // Whether the clock's size is held fixed while the user is not resizing it: where places
+    // are unknown (Wayland's own protocol). Its shell protocol has no way to say that a window
+    // is a small utility, and a window of fixed size is what a tiling compositor (sway) floats
+    // at its own size instead of stretching it over the screen.
+    bool HoldsSize() const { return !placesKnown_; }
     // The user moved or resized the clock to `outer` (a drag or a resize ended, "Reset Clock
     // Position"): into "DigitalClockPosition" where places are known.
     void UserPlaced(const PixelRect& outer);

@@ -316,7 +316,9 @@ TEST_F(ClockWindowLogicTest, OnlyAPlaceTheUserGaveIsStored) {
     logic.SavePosition();  // a colour change or the program's end, nothing moved: nothing
     EXPECT_EQ(store.writeCount(), writes);
 
-    logic.SetPlacesKnown(false);  // Wayland's own: the place of a window is the compositor's
+    EXPECT_FALSE(logic.HoldsSize());
+    logic.SetPlacesKnown(false);     // Wayland's own: the place of a window is the compositor's
+    EXPECT_TRUE(logic.HoldsSize());  // so that a tiling compositor floats it
     logic.UserPlaced({10, 20, 310, 120});
     logic.SavePosition();
     EXPECT_EQ(store.writeCount(), writes);
