@@ -46,6 +46,9 @@ std::string UsageText() {
            "  HORALUX_DELAY_SECONDS  how long \"Measure Delay...\" measures (5 to 600,\n"
            "                      default 60)\n"
            "  BROWSER             the web browser that shows the help when xdg-open cannot\n"
+           "  QT_QPA_PLATFORM     unset: a Wayland session with Xwayland runs Horalux on\n"
+           "                      X11, where the desktop clock keeps its place; wayland:\n"
+           "                      on Wayland, where the compositor places the clock\n"
            "\n"
            "Horalux holds no privilege: its clock helper, horalux-clockd, sets the PC\n"
            "clock for it, as polkit allows (the person at the desk without a password).\n";

@@ -41,8 +41,17 @@ int main(int argc, char** argv) {
     if (!drop.held.empty() && trace != nullptr && trace[0] == '1') {
         std::fprintf(stderr, "horalux: gave up the capabilities %s\n", drop.held.c_str());
     }
-    horalux::PrepareWindowSystem();
-    QApplication app(argc, argv);
+    // In a Wayland session with Xwayland the program asks for X11 (window_system.h says why).
+    std::string platform = horalux::PrepareWindowSystem();
+    std::string platformOption = "-platform";
+    std::vector<char*> args(argv, argv + argc);
+    if (!platform.empty()) {
+        args.push_back(platformOption.data());
+        args.push_back(platform.data());
+    }
+    int appArgc = static_cast<int>(args.size());
+    args.push_back(nullptr);
+    QApplication app(appArgc, args.data());
     QApplication::setApplicationName(QStringLiteral("Horalux"));
     QApplication::setOrganizationName(QStringLiteral("Quorvane"));
     // The program has no main window; it ends only through the tray menu's "&Exit".

@@ -340,7 +340,7 @@ void CMainFrame::timerEvent(QTimerEvent* event) {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (clock_) {
-        clock_->SaveClockPosition();
+        clock_->EndRun();
     }
     event->accept();
     Q_EMIT closed();

@@ -64,8 +64,8 @@ struct MainFrameServices {
 // Where the desktop offers no tray (GNOME without an extension), the user is told so once, after
 // a grace period for a panel that starts later than the program; the desktop clock then stays on
 // the screen and its menu ends with "&Exit", so the properties and the exit remain in reach.
-// It is never shown. Closing it ("&Exit") saves the clock's position and ends the program;
-// destroying it removes the tray icon.
+// It is never shown. Closing it ("&Exit") ends the program, storing no more than the place the
+// user gave the clock (ClockWindowLogic); destroying it removes the tray icon.
 class CMainFrame : public QWidget, public ClockWindowHost {
     Q_OBJECT
 

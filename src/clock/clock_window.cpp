@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -14,6 +15,8 @@
 #include "clock/clock_color_dialog.h"
 #include "clock/date_tip_text.h"
 #include "clock/segment_clock_display.h"
+#include "platform/window_place.h"
+#include "platform/window_system.h"
 
 namespace horalux {
 
@@ -90,12 +93,25 @@ ClockWindow::ClockWindow(SettingsStore& store, RuntimeSettings& runtime, const S
     // The date tip shows on hover even while another program is active.
     setAttribute(Qt::WA_AlwaysShowToolTips);
 
-    // The stored place as it is (even off the screen), but never larger than the desktop.
+    // The stored place, never larger than the desktop, and brought onto the nearest screen when
+    // it lies off every one.
+    const QString platform = QGuiApplication::platformName();
+    logic_.SetPlacesKnown(PlatformPlacesWindows(platform.toStdString()));
     const QScreen* desktop = screen();
     const QSize largest = desktop != nullptr ? desktop->virtualSize() : QSize(16384, 16384);
-    setGeometry(toQRect(
-        ClockWindowLogic::BoundedSize(logic_.StoredPosition(), largest.width(), largest.height())));
+    std::vector<PixelRect> screens;
+    for (const QScreen* each : QGuiApplication::screens()) {
+        screens.push_back(toPixelRect(each->geometry()));
+    }
+    const PixelRect place = ClockWindowLogic::OntoNearestScreen(
+        ClockWindowLogic::BoundedSize(logic_.StoredPosition(), largest.width(), largest.height()),
+        screens);
+    setGeometry(toQRect(place));
+    holdSize();
     setWindowFlag(Qt::WindowStaysOnTopHint, logic_.StartsTopmost());
+    trace_.line("window-system=" + platform.toStdString() +
+                (logic_.placesKnown() ? " places=known" : " places=unknown") +
+                " at=" + ClockWindowLogic::FormatPosition(place));
 
     // The display takes no mouse input, so presses, drags and menus over the digits are ours.
     display_->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -124,6 +140,7 @@ QRect ClockWindow::clientRect() const {
 }
 
 void ClockWindow::ShowClock() {
+    holdSize();
     show();
     raise();
     activateWindow();
@@ -131,12 +148,20 @@ void ClockWindow::ShowClock() {
 }
 
 void ClockWindow::ResetClockPosition() {
+    releaseSize();
     setGeometry(toQRect(ClockWindowLogic::kDefaultPosition));
+    holdSize();
+    logic_.UserPlaced(ClockWindowLogic::kDefaultPosition);
     ShowClock();
 }
 
 void ClockWindow::SaveClockPosition() {
-    logic_.SavePosition(toPixelRect(frameGeometry()));
+    logic_.SavePosition();
+}
+
+void ClockWindow::EndRun() {
+    SaveClockPosition();
+    logic_.EndRun();
 }
 
 void ClockWindow::updateDateTip() {
@@ -299,10 +324,15 @@ void ClockWindow::mousePressEvent(QMouseEvent* event) {
     }
     const QPoint point = event->position().toPoint();
     const int edges = ClockWindowLogic::EdgesAt(toPixelPoint(point), width(), height());
+    systemPlacing_ = false;
     if (edges != kNoEdge) {
         // The window manager's own resize when it has one; else we follow the mouse.
+        releaseSize();
         QWindow* window = windowHandle();
-        if (window == nullptr || !window->startSystemResize(toQtEdges(edges))) {
+        if (window != nullptr && window->startSystemResize(toQtEdges(edges))) {
+            systemPlacing_ = true;
+            trace_.line("resize by the window system edges=" + std::to_string(edges));
+        } else {
             logic_.BeginResize(edges, toPixelPoint(event->globalPosition().toPoint()),
                                toPixelRect(frameGeometry()));
             trace_.line("resize begin edges=" + std::to_string(edges));
@@ -332,11 +362,33 @@ void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
         if (anchorPending && !logic_.firstMovePending()) {
             trace_.line("drag anchor=" + std::to_string(logic_.anchor().x) + "," +
                         std::to_string(logic_.anchor().y));
+            return;
         }
-        move(pos() + QPoint(offset->x, offset->y));
+        if (logic_.WantsPlaceCheck()) {
+            const std::optional<PixelRect> place = windowSystemPlace();
+            logic_.WindowStandsAt(place ? std::optional(PixelPoint{place->left, place->top})
+                                        : std::nullopt);
+        }
+        if (logic_.HandToWindowSystem()) {
+            // From here on the window system follows the mouse, and the release never
+            // reaches us.
+            QWindow* window = windowHandle();
+            systemPlacing_ = window != nullptr && window->startSystemMove();
+            if (systemPlacing_ || !logic_.placesKnown()) {
+                logic_.ReleaseLeft();
+                trace_.line(systemPlacing_ ? "drag by the window system" : "drag end");
+                return;
+            }
+            logic_.WindowSystemDeclined();
+        }
+        const QPoint to = pos() + QPoint(offset->x, offset->y);
+        logic_.MoveRequested(toPixelPoint(pos()), toPixelPoint(to));
+        move(to);
         return;
     }
     if (event->buttons() == Qt::NoButton) {
+        systemPlacing_ = false;
+        holdSize();  // a resize of the window system's is over
         updateCursor(event->position().toPoint());
     }
 }
@@ -348,13 +400,18 @@ void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
     }
     if (logic_.resizing()) {
         logic_.EndResize();
-        SaveClockPosition();
+        holdSize();
+        userPlaced();
         trace_.line("resize end");
         return;
     }
-    SaveClockPosition();
-    logic_.ReleaseLeft();
-    trace_.line("drag end");
+    if (logic_.dragging() == 1) {
+        userPlaced();
+        logic_.ReleaseLeft();
+        // The window system may still be catching up with the last moves asked for.
+        systemPlacing_ = true;
+        trace_.line("drag end");
+    }
 }
 
 void ClockWindow::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -393,7 +450,40 @@ void ClockWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     display_->setGeometry(clientRect());
     applyThickness();
-    SaveClockPosition();
+    if (systemPlacing_) {
+        userPlaced();
+    }
+}
+
+void ClockWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (systemPlacing_) {
+        userPlaced();
+    }
+}
+
+std::optional<PixelRect> ClockWindow::windowSystemPlace() {
+    QWindow* window = windowHandle();
+    const std::optional<QRect> place =
+        window != nullptr ? WindowSystemPlaceOf(*window) : std::nullopt;
+    return place ? std::optional(toPixelRect(*place)) : std::nullopt;
+}
+
+void ClockWindow::userPlaced() {
+    if (const std::optional<PixelRect> place = windowSystemPlace()) {
+        logic_.UserPlaced(*place);
+    }
+}
+
+void ClockWindow::holdSize() {
+    if (logic_.HoldsSize()) {
+        setFixedSize(size());
+    }
+}
+
+void ClockWindow::releaseSize() {
+    setMinimumSize(ClockWindowLogic::kMinimumWidth, ClockWindowLogic::kMinimumHeight);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 }
 
 void ClockWindow::applyThickness() {
@@ -420,8 +510,9 @@ void ClockWindow::timerEvent(QTimerEvent* event) {
 
 void ClockWindow::closeEvent(QCloseEvent* event) {
     // Closed by the window system (Alt+F4 or the window manager): the same as "Hide". A close
-    // asked for by the program only hides the window and leaves the setting alone.
-    if (event->spontaneous()) {
+    // asked for by the program, or one that comes while the program ends, only hides the window
+    // and leaves the setting alone.
+    if (event->spontaneous() && !logic_.ending()) {
         runCommand(command::kHideClock);
     }
     QWidget::closeEvent(event);

@@ -49,8 +49,11 @@ class ClockWindow : public QWidget {
     void ShowClock();
     // Reset Clock Position: to (0, 0) with size 300 x 100, then ShowClock.
     void ResetClockPosition();
-    // The outer rectangle into "DigitalClockPosition".
+    // The place the user gave the clock into "DigitalClockPosition" (ClockWindowLogic says
+    // when there is one).
     void SaveClockPosition();
+    // The program ends: the position saved, and the window's closing from now on is no "Hide".
+    void EndRun();
 
     int32_t dragging() const { return logic_.dragging(); }
     int32_t localTimeFlag() const { return displayState().localTime; }
@@ -83,6 +86,7 @@ class ClockWindow : public QWidget {
     void contextMenuEvent(QContextMenuEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -93,6 +97,14 @@ class ClockWindow : public QWidget {
     void applyThickness();
     void updateCursor(QPoint point);
     std::optional<ClockColors> chooseCustomColors(const ClockColors& initial);
+    // Where the window system has put the window (none where it does not tell).
+    std::optional<PixelRect> windowSystemPlace();
+    // The user moved or resized the window: its place, as the window system tells it, is
+    // the user's.
+    void userPlaced();
+    // The size held fixed where ClockWindowLogic::HoldsSize says so, or let go for a resize.
+    void holdSize();
+    void releaseSize();
 
     RuntimeSettings& runtime_;
     const SystemClock& clock_;
@@ -103,6 +115,11 @@ class ClockWindow : public QWidget {
     CustomColorChooser chooser_;
     ClockTrace trace_;
     std::string tracedThickness_;
+    // The window system moves or resizes the window for the user (a drag or a press on the
+    // border handed to it, or the last moves of a drag of ours it is catching up with): the
+    // places it gives the window until the mouse moves over it again without a button, or the
+    // next press, are the user's.
+    bool systemPlacing_ = false;
 };
 
 }  // namespace horalux

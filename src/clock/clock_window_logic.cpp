@@ -73,6 +73,42 @@ PixelRect ClockWindowLogic::BoundedSize(const PixelRect& outer, int maxWidth, in
     return {left, top, left + width, top + height};
 }
 
+PixelRect ClockWindowLogic::OntoNearestScreen(const PixelRect& outer,
+                                              const std::vector<PixelRect>& screens) {
+    // 64-bit arithmetic throughout: stored places may lie anywhere in 32 bits.
+    const auto overlap = [](int64_t a0, int64_t a1, int64_t b0, int64_t b1) {
+        return std::max<int64_t>(0, std::min(a1, b1) - std::max(a0, b0));
+    };
+    const auto within = [](int64_t value, int64_t low, int64_t high) {
+        return static_cast<int>(std::max(low, std::min(value, high)));
+    };
+    std::optional<PixelRect> nearest;
+    double nearestDistance = 0;
+    for (const PixelRect& screen : screens) {
+        if (screen.width() <= 0 || screen.height() <= 0) {
+            continue;
+        }
+        const int64_t across = overlap(outer.left, outer.right, screen.left, screen.right);
+        const int64_t down = overlap(outer.top, outer.bottom, screen.top, screen.bottom);
+        if (across > 0 && down > 0 && across >= std::min<int64_t>(kReachable, outer.width()) &&
+            down >= std::min<int64_t>(kReachable, outer.height())) {
+            return outer;
+        }
+        // The clock whole on this screen (from its left and top edge when the clock is the
+        // larger), moved as little as can be; the screen it moves least to is the nearest.
+        const PixelRect sized = BoundedSize(outer, screen.width(), screen.height());
+        const int left = within(sized.left, screen.left, int64_t{screen.right} - sized.width());
+        const int top = within(sized.top, screen.top, int64_t{screen.bottom} - sized.height());
+        const double dx = static_cast<double>(int64_t{left} - outer.left);
+        const double dy = static_cast<double>(int64_t{top} - outer.top);
+        if (!nearest || dx * dx + dy * dy < nearestDistance) {
+            nearest = PixelRect{left, top, left + sized.width(), top + sized.height()};
+            nearestDistance = dx * dx + dy * dy;
+        }
+    }
+    return nearest.value_or(outer);
+}
+
 PixelRect ClockWindowLogic::StoredPosition() const {
     const std::string text = store_.read(keys::DigitalClockPosition);
     return text.empty() ? kDefaultPosition : ParsePosition(text);
@@ -96,8 +132,15 @@ void ClockWindowLogic::LoadDisplaySettings() {
     display_.twentyFourHour = store_.read(keys::TwentyFourHourMode);
 }
 
-void ClockWindowLogic::SavePosition(const PixelRect& outer) {
-    store_.write(keys::DigitalClockPosition, FormatPosition(outer));
+void ClockWindowLogic::UserPlaced(const PixelRect& outer) {
+    userPlace_ = outer;
+    SavePosition();
+}
+
+void ClockWindowLogic::SavePosition() {
+    if (placesKnown_ && userPlace_) {
+        store_.write(keys::DigitalClockPosition, FormatPosition(*userPlace_));
+    }
 }
 
 void ClockWindowLogic::MarkShown() {
@@ -121,6 +164,31 @@ void ClockWindowLogic::ApplyThickness(int clientWidth) {
 void ClockWindowLogic::PressLeft() {
     dragging_ = 1;
     firstMovePending_ = 1;
+    requestedMoves_.clear();
+    movesFollowed_ = MovesFollowed::Unknown;
+    ownMovesOnly_ = false;
+}
+
+bool ClockWindowLogic::HandToWindowSystem() const {
+    return !ownMovesOnly_ && (!placesKnown_ || movesFollowed_ == MovesFollowed::No);
+}
+
+void ClockWindowLogic::MoveRequested(PixelPoint from, PixelPoint to) {
+    if (movesFollowed_ == MovesFollowed::Unknown && !(from == to)) {
+        requestedMoves_.push_back(to);
+    }
+}
+
+bool ClockWindowLogic::WantsPlaceCheck() const {
+    return placesKnown_ && movesFollowed_ == MovesFollowed::Unknown &&
+           static_cast<int>(requestedMoves_.size()) >= kIgnoredMoves;
+}
+
+void ClockWindowLogic::WindowStandsAt(std::optional<PixelPoint> at) {
+    const bool followed = !at || std::find(requestedMoves_.begin(), requestedMoves_.end(), *at) !=
+                                     requestedMoves_.end();
+    movesFollowed_ = followed ? MovesFollowed::Yes : MovesFollowed::No;
+    requestedMoves_.clear();
 }
 
 std::optional<PixelPoint> ClockWindowLogic::MoveMouse(PixelPoint point, bool leftButtonDown) {
@@ -213,7 +281,9 @@ bool ClockWindowLogic::ToggleAlwaysOnTop() {
 }
 
 void ClockWindowLogic::Hide() {
-    store_.write(keys::DigitalClockEnabled, 0);
+    if (!ending_) {
+        store_.write(keys::DigitalClockEnabled, 0);
+    }
 }
 
 bool ClockWindowLogic::ChoosePreset(int32_t command) {

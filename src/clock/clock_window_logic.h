@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/command_ids.h"
 #include "app/runtime_settings.h"
@@ -74,6 +75,16 @@ class ClockWindowLogic {
     // otherwise ask for a window far larger than any screen.
     static PixelRect BoundedSize(const PixelRect& outer, int maxWidth, int maxHeight);
 
+    // The least part of the clock, in each direction, that must lie on a screen for the clock
+    // to be within reach of the mouse.
+    static constexpr int kReachable = 16;
+
+    // A place on the screens: `outer` itself when enough of it lies on one of them, else moved
+    // (its size bounded by that screen's) wholly onto the screen it has to move least to reach.
+    // Without screens, `outer`.
+    static PixelRect OntoNearestScreen(const PixelRect& outer,
+                                       const std::vector<PixelRect>& screens);
+
     // Creation: the stored outer rectangle, whether the window starts shown and topmost.
     PixelRect StoredPosition() const;
     bool StartsVisible() const;
@@ -81,10 +92,30 @@ class ClockWindowLogic {
     // Creation: colours from the store into the process-wide pair and the display; the
     // display's local-time, day-of-year and 24-hour flags from the store.
     void LoadDisplaySettings();
-    // SaveClockPosition: the outer rectangle into "DigitalClockPosition".
-    void SavePosition(const PixelRect& outer);
+    // The place of the clock is stored only when the user gave it one and the window system
+    // tells where windows are (not so on Wayland's own protocol, whose windows know neither
+    // their place nor can they choose it): never a place the window system made up, such as a
+    // compositor's centred or tiled window, nor one the program chose itself (the default, or
+    // a stored place brought back onto a screen).
+    void SetPlacesKnown(bool known) { placesKnown_ = known; }
+    bool placesKnown() const { return placesKnown_; }
+    // Whether the clock's size is held fixed while the user is not resizing it: where places
+    // are unknown (Wayland's own protocol). Its shell protocol has no way to say that a window
+    // is a small utility, and a window of fixed size is what a tiling compositor (sway) floats
+    // at its own size instead of stretching it over the screen.
+    bool HoldsSize() const { return !placesKnown_; }
+    // The user moved or resized the clock to `outer` (a drag or a resize ended, "Reset Clock
+    // Position"): into "DigitalClockPosition" where places are known.
+    void UserPlaced(const PixelRect& outer);
+    // SaveClockPosition (a colour change, the program's end): the place the user last gave the
+    // clock in this run, if any, again into "DigitalClockPosition"; nothing otherwise.
+    void SavePosition();
     // Show Clock / Reset Clock Position: "DigitalClockEnabled" 1.
     void MarkShown();
+    // The program is ending: from now on the window's closing or hiding is not the user's
+    // "Hide", and stores nothing.
+    void EndRun() { ending_ = true; }
+    bool ending() const { return ending_; }
     // The 100 ms timer: the process-wide colours into the display.
     void CopyColorsToDisplay();
 
@@ -98,6 +129,20 @@ class ClockWindowLogic {
     void PressLeft();
     std::optional<PixelPoint> MoveMouse(PixelPoint point, bool leftButtonDown);
     void ReleaseLeft();
+    // Whether the rest of the drag is to be the window system's interactive move rather than
+    // moves the program asks for: where places are unknown (the program cannot move windows),
+    // or where the window system has put the window at none of the first kIgnoredMoves places
+    // the program asked for in this drag (it keeps windows where it wants, as sway does).
+    static constexpr int kIgnoredMoves = 5;
+    bool HandToWindowSystem() const;
+    // During a drag the window asks to be moved from `from` to `to`.
+    void MoveRequested(PixelPoint from, PixelPoint to);
+    // Whether to ask the window system where the window stands now (once a drag, after
+    // kIgnoredMoves moves asked for), and its answer (none: it does not tell).
+    bool WantsPlaceCheck() const;
+    void WindowStandsAt(std::optional<PixelPoint> at);
+    // The window system has no interactive move: the program's own moves go on.
+    void WindowSystemDeclined() { ownMovesOnly_ = true; }
     int32_t dragging() const { return dragging_; }
     bool firstMovePending() const { return firstMovePending_ != 0; }
     PixelPoint anchor() const { return anchor_; }
@@ -117,7 +162,7 @@ class ClockWindowLogic {
 
     // Commands. Each writes the store at once.
     bool ToggleAlwaysOnTop();            // returns whether the window is now topmost
-    void Hide();                         // "DigitalClockEnabled" 0
+    void Hide();                         // "DigitalClockEnabled" 0 (not once the run ends)
     bool ChoosePreset(int32_t command);  // Blue, Green or Red; false for anything else
     void ApplyCustomColors(const ClockColors& colors);
     void SetLocalTime(bool local);
@@ -137,6 +182,14 @@ class ClockWindowLogic {
     int32_t dragging_ = 0;
     int32_t firstMovePending_ = 0;
     PixelPoint anchor_;
+    std::vector<PixelPoint> requestedMoves_;  // until the place check
+    enum class MovesFollowed { Unknown, Yes, No };
+    MovesFollowed movesFollowed_ = MovesFollowed::Unknown;
+    bool ownMovesOnly_ = false;
+
+    bool placesKnown_ = true;
+    std::optional<PixelRect> userPlace_;
+    bool ending_ = false;
 
     int resizeEdges_ = kNoEdge;
     PixelPoint resizeStart_;

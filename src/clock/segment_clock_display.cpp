@@ -1,16 +1,20 @@
 #include "clock/segment_clock_display.h"
 
+#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimerEvent>
 
 #include "clock/painter_surface.h"
 #include "clock/qt_color.h"
+#include "platform/window_system.h"
 
 namespace horalux {
 
 SegmentClockDisplay::SegmentClockDisplay(const SystemClock& clock, QWidget* parent)
-    : QWidget(parent), clock_(clock) {
+    : QWidget(parent),
+      clock_(clock),
+      quietRepaints_(PlatformKeepsUnpaintedPixels(QGuiApplication::platformName().toStdString())) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     InstallDisplayAccessibility();
 }
@@ -85,7 +89,7 @@ void SegmentClockDisplay::changeEvent(QEvent* event) {
 
 void SegmentClockDisplay::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    if (erasePending_ || !quietRepaint_) {
+    if (erasePending_ || !quietRepaint_ || !quietRepaints_) {
         eraseBackground(painter);
         // A partial repaint erased only part of it; an asked-for erase waits for a whole one.
         erasePending_ = erasePending_ && !QRegion(rect()).subtracted(event->region()).isEmpty();

@@ -17,6 +17,8 @@ namespace horalux {
 // what is there. Every other paint erases first, filling the background and drawing the sunken
 // edge: an invalidation with erasing (a layout change), showing, resizing, restyling, and any
 // paint the display did not ask for (an exposure, a parent's repaint, a grab into a pixmap).
+// Where the window system does not keep what a repaint leaves out (Wayland's own), every paint
+// erases.
 //
 // A screen reader reads the time the display shows as its name ("14:02:11 UTC day 342", see
 // AccessibleTimeText): taken each time the display asks for a repaint, and announced as a name
@@ -70,6 +72,7 @@ class SegmentClockDisplay : public QWidget, public DescribedDisplay {
     QBasicTimer timer_;
     bool erasePending_ = true;   // the next paint erases
     bool quietRepaint_ = false;  // a repaint without erasing is what the next paint is for
+    bool quietRepaints_;         // the window system keeps what a repaint leaves out
 };
 
 }  // namespace horalux

@@ -60,6 +60,9 @@ void CorrectionPlot::paintEvent(QPaintEvent* /*event*/) {
 
     for (const CorrectionPlotState::Tick& tick : picture.correctionTicks) {
         painter.fillRect(QRect(plot.left(), tick.position, plot.width(), 1), grid);
+        if (tick.text.isEmpty()) {
+            continue;
+        }
         painter.setPen(text);
         painter.drawText(
             QRect(0, tick.position - metrics.height() / 2, plot.left() - 4, metrics.height()),

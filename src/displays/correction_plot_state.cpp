@@ -4,6 +4,7 @@
 #include <QTimeZone>
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "sync/update_outcome.h"
 
@@ -17,18 +18,37 @@ constexpr int kLatestInWords = 5;  // set updates the summary lists
 
 const QString kMinus = QStringLiteral("\u2212");
 
-// 1, 2 or 5 times a power of ten, at least `raw`.
-int64_t NiceStep(double raw) {
-    double power = 1.0;
-    while (power * 10.0 <= raw) {
-        power *= 10.0;
-    }
-    for (double factor : {1.0, 2.0, 5.0, 10.0}) {
-        if (factor * power >= raw) {
-            return std::max<int64_t>(1, static_cast<int64_t>(factor * power));
+// The largest decade the scale goes to: 10^18 ms, some 30 million years.
+constexpr int kMostDecades = 18;
+
+// 10, 100, 1000, ... ms up to `limit` (and 10^18).
+std::vector<int64_t> Decades(int64_t limit) {
+    std::vector<int64_t> decades;
+    int64_t decade = 10;
+    for (int k = 1; k <= kMostDecades && decade <= limit; ++k) {
+        decades.push_back(decade);
+        if (k < kMostDecades) {
+            decade *= 10;
         }
     }
-    return static_cast<int64_t>(10.0 * power);
+    return decades;
+}
+
+// The least decade from 10 ms on that holds `ms`, either sign (at most 10^18).
+int64_t DecadeHolding(int64_t ms) {
+    const double magnitude = std::fabs(static_cast<double>(ms));
+    int64_t decade = 10;
+    for (int k = 1; k < kMostDecades && static_cast<double>(decade) < magnitude; ++k) {
+        decade *= 10;
+    }
+    return decade;
+}
+
+// The scale's own measure: linear within ±1 ms, then one unit per decade (10 ms is 2, 1 s is 4).
+double Units(int64_t ms) {
+    const double magnitude = std::fabs(static_cast<double>(ms));
+    const double units = magnitude <= 1.0 ? magnitude : 1.0 + std::log10(magnitude);
+    return ms < 0 ? -units : units;
 }
 
 int64_t FloorTo(int64_t value, int64_t step) {
@@ -89,22 +109,37 @@ std::vector<CorrectionPoint> CorrectionPlotState::Visible() const {
     return visible;
 }
 
+std::vector<int64_t> CorrectionPlotState::Scale::Gridlines() const {
+    std::vector<int64_t> lines;
+    const std::vector<int64_t> below = Decades(-lowMs);
+    for (auto d = below.rbegin(); d != below.rend(); ++d) {
+        lines.push_back(-*d);
+    }
+    lines.push_back(0);
+    for (int64_t d : Decades(highMs)) {
+        lines.push_back(d);
+    }
+    return lines;
+}
+
+double CorrectionPlotState::Scale::Fraction(int64_t ms) const {
+    const double low = Units(lowMs);
+    const double high = Units(highMs);
+    return (std::clamp(Units(ms), low, high) - low) / (high - low);
+}
+
 CorrectionPlotState::Scale CorrectionPlotState::VerticalScale() const {
-    int64_t low = 0;
-    int64_t high = 0;
+    Scale scale{0, 0};
     for (const CorrectionPoint& p : Visible()) {
-        if (p.set) {
-            low = std::min(low, p.correctionMs);
-            high = std::max(high, p.correctionMs);
+        if (p.set && p.correctionMs < 0) {
+            scale.lowMs = std::min(scale.lowMs, -DecadeHolding(p.correctionMs));
+        } else if (p.set && p.correctionMs > 0) {
+            scale.highMs = std::max(scale.highMs, DecadeHolding(p.correctionMs));
         }
     }
-    if (low == high) {
-        high = 10;  // nothing set: a small scale around 0
+    if (scale.lowMs == 0 && scale.highMs == 0) {
+        scale.highMs = 10;  // nothing moved: a small scale above 0
     }
-    Scale scale;
-    scale.stepMs = NiceStep(static_cast<double>(high - low) / 4.0);
-    scale.lowMs = FloorTo(low, scale.stepMs);
-    scale.highMs = CeilTo(high, scale.stepMs);
     return scale;
 }
 
@@ -117,44 +152,65 @@ QString CorrectionPlotState::AxisLabel(int64_t ms) {
     if (magnitude < 1000) {
         return sign + QString::number(magnitude) + QStringLiteral(" ms");
     }
-    return sign + QString::number(static_cast<double>(magnitude) / 1000.0, 'g', 6) +
-           QStringLiteral(" s");
+    const QString seconds = magnitude % 1000 == 0
+                                ? QString::number(magnitude / 1000)
+                                : QString::number(static_cast<double>(magnitude) / 1000.0, 'g', 6);
+    return sign + seconds + QStringLiteral(" s");
 }
 
 CorrectionPlotState::Picture CorrectionPlotState::Layout(
     int width, int height, int textHeight,
     const std::function<int(const QString&)>& textWidth) const {
     Picture picture;
+    const int top = textHeight / 2 + 1;
+    const int bottom = height - 1 - textHeight - 3;
     const Scale scale = VerticalScale();
+    const auto row = [&](int64_t ms) {
+        return bottom - static_cast<int>(std::lround(scale.Fraction(ms) * (bottom - top)));
+    };
+    // A gridline each; a label where it keeps clear of the labels already placed, which are 0,
+    // the ends, then the others from 0 outwards. Digits stand clear of each other at three
+    // quarters of a line's height.
+    const std::vector<int64_t> lines = scale.Gridlines();
+    std::vector<size_t> order(lines.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    const auto priority = [&](size_t i) {
+        return lines[i] == 0 ? 0 : i == 0 || i + 1 == lines.size() ? 1 : 2;
+    };
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const int pa = priority(a);
+        const int pb = priority(b);
+        return pa != pb ? pa < pb
+                        : std::abs(row(lines[a]) - row(0)) < std::abs(row(lines[b]) - row(0));
+    });
+    const int labelGap = std::max(1, textHeight * 3 / 4);
+    picture.correctionTicks.resize(lines.size());
+    std::vector<int> labelled;
     int labelWidth = 0;
-    for (int64_t v = scale.lowMs; v <= scale.highMs; v += scale.stepMs) {
-        labelWidth = std::max(labelWidth, textWidth(AxisLabel(v)));
+    for (size_t i : order) {
+        const int r = row(lines[i]);
+        picture.correctionTicks[i].position = r;
+        if (std::all_of(labelled.begin(), labelled.end(),
+                        [&](int other) { return std::abs(other - r) >= labelGap; })) {
+            labelled.push_back(r);
+            picture.correctionTicks[i].text = AxisLabel(lines[i]);
+            labelWidth = std::max(labelWidth, textWidth(picture.correctionTicks[i].text));
+        }
     }
     const QString nowLabel = QStringLiteral("now");
     const int left = labelWidth + 6;
     const int right = width - 1 - std::max(4, textWidth(nowLabel) / 2 + 1);
-    const int top = textHeight / 2 + 1;
-    const int bottom = height - 1 - textHeight - 3;
     if (right - left < 8 || bottom - top < 8) {
-        return picture;  // too small to draw anything
+        return Picture{};  // too small to draw anything
     }
     picture.plot = QRect(QPoint(left, top), QPoint(right, bottom));
 
-    const double rows = bottom - top;
-    const auto row = [&](int64_t ms) {
-        return bottom -
-               static_cast<int>(std::lround(static_cast<double>(ms - scale.lowMs) * rows /
-                                            static_cast<double>(scale.highMs - scale.lowMs)));
-    };
     const int64_t start = endMs() - spanMs();
     const auto column = [&](int64_t ms) {
         return left + static_cast<int>(std::lround(static_cast<double>(ms - start) *
                                                    (right - left) / static_cast<double>(spanMs())));
     };
     picture.zeroRow = row(0);
-    for (int64_t v = scale.lowMs; v <= scale.highMs; v += scale.stepMs) {
-        picture.correctionTicks.push_back({row(v), AxisLabel(v)});
-    }
     const bool day = range_ == CorrectionRange::Day;
     const int ticks = day ? 4 : 5;  // every 6 hours, every 6 days
     for (int i = 0; i <= ticks; ++i) {

@@ -39,12 +39,21 @@ class CorrectionPlotState {
     // The window's end: now, rounded up to the range's step.
     int64_t endMs() const;
 
-    // The vertical scale: from low to high in steps, always including 0.
+    // The vertical scale. Corrections span decades: the first update after a start typically
+    // moves the clock by seconds, the following ones by milliseconds, and on a linear scale the
+    // small ones would lie flat on the zero line. So the scale is linear within ±1 ms and
+    // logarithmic beyond, each decade the same height: 0, ±10 ms, ±100 ms, ±1 s, ±10 s, ... It
+    // ends on each side at the decade that holds the largest correction there (0 on a side with
+    // none, +10 ms when nothing was set).
     struct Scale {
-        int64_t lowMs = 0;
-        int64_t highMs = 0;
-        int64_t stepMs = 1;
+        int64_t lowMs = 0;    // 0 or −10^k ms
+        int64_t highMs = 10;  // 0 or +10^k ms
         friend bool operator==(const Scale&, const Scale&) = default;
+
+        // The grid, from low to high: 0 and each decade from ±10 ms on.
+        std::vector<int64_t> Gridlines() const;
+        // Where `ms` lies from low (0) to high (1); monotonic, clamped to the scale's ends.
+        double Fraction(int64_t ms) const;
     };
     Scale VerticalScale() const;
 
@@ -56,11 +65,13 @@ class CorrectionPlotState {
     struct Picture {
         QRect plot;  // the area inside the axes
         int zeroRow = 0;
-        std::vector<Tick> correctionTicks;  // left of the plot; a grid line each
-        std::vector<Tick> timeTicks;        // under the plot: "−24 h" ... "now"
-        std::vector<QPoint> stems;          // set updates: from zeroRow to the point
-        std::vector<int> misses;            // columns of updates that left the clock alone
-        QString empty;                      // said in the plot when no update lies in the range
+        // Left of the plot, a grid line each; labels that would crowd their neighbours are left
+        // empty (0 and the ends first).
+        std::vector<Tick> correctionTicks;
+        std::vector<Tick> timeTicks;  // under the plot: "−24 h" ... "now"
+        std::vector<QPoint> stems;    // set updates: from zeroRow to the point
+        std::vector<int> misses;      // columns of updates that left the clock alone
+        QString empty;                // said in the plot when no update lies in the range
     };
     // `textWidth` measures a label in the plot's font.
     Picture Layout(int width, int height, int textHeight,
@@ -70,7 +81,7 @@ class CorrectionPlotState {
     // missed; from +20 ms to +2.500 s; the latest: +2.500 s at 14:02, +20 ms at 14:02, ... UTC."
     QString Summary() const;
 
-    // A scale label: "0", "+20 ms", "−500 ms", "+2.5 s".
+    // A scale label: "0", "+20 ms", "−500 ms", "+2.5 s", "+1000 s".
     static QString AxisLabel(int64_t ms);
 
   private:

@@ -19,7 +19,7 @@ namespace horalux {
 const QString CHoraluxPropertyPage2::kNothing = QStringLiteral("\u2014");
 
 CHoraluxPropertyPage2::CHoraluxPropertyPage2(const PageServices& services, BubbleTip& tip)
-    : PropertyPage(services, tip, QStringLiteral("Update PC Clock"), QSize(350, 250)) {}
+    : PropertyPage(services, tip, QStringLiteral("Update PC Clock"), QSize(350, 205)) {}
 
 CHoraluxPropertyPage2::~CHoraluxPropertyPage2() {
     if (subscription_ != 0) {
@@ -41,15 +41,16 @@ void CHoraluxPropertyPage2::BuildTemplate() {
     if (services().updates == nullptr) {
         return;
     }
-    Label(QStringLiteral("Last update:"), {7, 84, 56, 8});
-    StaticText(kLastUpdate, {64, 84, 279, 8});
-    Label(QStringLiteral("Last correction:"), {7, 96, 56, 8});
-    StaticText(kLastCorrection, {64, 96, 70, 8});
-    Label(QStringLiteral("Drift:"), {140, 96, 22, 8});
-    StaticText(kDrift, {164, 96, 179, 8});
+    // The labels of the last update and correction in one column, their fields in the next.
+    Label(QStringLiteral("Last update:"), {7, 82, 60, 8});
+    StaticText(kLastUpdate, {70, 82, 273, 8});
+    Label(QStringLiteral("Last correction:"), {7, 94, 60, 8});
+    StaticText(kLastCorrection, {70, 94, 64, 8});
+    Label(QStringLiteral("Drift:"), {140, 94, 22, 8});
+    StaticText(kDrift, {164, 94, 179, 8});
     Label(QStringLiteral("Corrections over:"), {190, 111, 64, 8}, Qt::AlignRight);
     DropDownList(kRange, {258, 109, 85, 40}, false);
-    plot_ = Place(kPlot, new CorrectionPlot, {7, 127, 336, 116});
+    plot_ = Place(kPlot, new CorrectionPlot, {7, 125, 336, 73});
 }
 
 void CHoraluxPropertyPage2::OnInitDialog() {

@@ -118,7 +118,7 @@ void SkyPlotRepaints(int n, int satellites) {
 
 void CorrectionPlotRepaints(int n) {
     CorrectionPlot plot;
-    plot.resize(dialogRect(7, 127, 336, 116).size());
+    plot.resize(dialogRect(7, 125, 336, 73).size());
     const int64_t now = 1714572000000;
     std::vector<CorrectionPoint> points;
     for (int i = 999; i >= 0; --i) {

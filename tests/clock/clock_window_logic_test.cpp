@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <vector>
+
 #include "app/settings_keys.h"
 #include "clock/clock_window_logic.h"
 #include "platform/memory_settings_store.h"
@@ -253,15 +256,124 @@ TEST_F(ClockWindowLogicTest, DisplayChoicesToggleAndStore) {
     EXPECT_EQ(store.read(keys::EnableDOY), 0);
 }
 
-TEST_F(ClockWindowLogicTest, HideAndShowAndPositionAreStored) {
+// A drag is the program's own moves while the window system follows them; it goes to the window
+// system's interactive move where the program cannot place windows, or where after five moves
+// asked for the window stands at none of them (sway keeps the windows it floats centred).
+TEST_F(ClockWindowLogicTest, ADragGoesToTheWindowSystemWhereItKeepsTheWindowItself) {
+    struct {
+        const char* what;
+        std::optional<PixelPoint> standsAt;  // the window system's answer after five moves
+        bool handOver;
+    } const cases[] = {
+        {"the moves are followed", PixelPoint{150, 100}, false},
+        {"followed, a move behind", PixelPoint{140, 90}, false},
+        {"kept where it was", PixelPoint{100, 50}, true},
+        {"kept somewhere else", PixelPoint{490, 350}, true},
+        {"no answer", std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        logic.PressLeft();
+        ASSERT_TRUE(logic.MoveMouse({10, 10}, true));  // the anchor
+        EXPECT_FALSE(logic.HandToWindowSystem()) << c.what;
+        logic.MoveRequested({100, 50}, {100, 50});  // no move: not counted
+        for (int i = 1; i <= ClockWindowLogic::kIgnoredMoves; ++i) {
+            EXPECT_FALSE(logic.WantsPlaceCheck()) << c.what << " after " << i - 1 << " moves";
+            logic.MoveRequested({100 + 10 * (i - 1), 50 + 10 * (i - 1)},
+                                {100 + 10 * i, 50 + 10 * i});
+        }
+        ASSERT_TRUE(logic.WantsPlaceCheck()) << c.what;
+        logic.WindowStandsAt(c.standsAt);
+        EXPECT_FALSE(logic.WantsPlaceCheck()) << c.what;  // once a drag
+        EXPECT_EQ(logic.HandToWindowSystem(), c.handOver) << c.what;
+        logic.WindowSystemDeclined();  // it has no interactive move: our own moves go on
+        EXPECT_FALSE(logic.HandToWindowSystem()) << c.what;
+        logic.ReleaseLeft();
+    }
+    // Where places are unknown (Wayland's own), the window system moves the window from the
+    // first move on, and nothing is asked.
+    logic.SetPlacesKnown(false);
+    logic.PressLeft();
+    EXPECT_TRUE(logic.HandToWindowSystem());
+    EXPECT_FALSE(logic.WantsPlaceCheck());
+}
+
+TEST_F(ClockWindowLogicTest, HideAndShowAreStoredButNotOnceTheRunEnds) {
     logic.Hide();
     EXPECT_EQ(store.read(keys::DigitalClockEnabled), 0);
     EXPECT_FALSE(logic.StartsVisible());
     logic.MarkShown();
     EXPECT_EQ(store.read(keys::DigitalClockEnabled), 1);
-    logic.SavePosition({10, 20, 310, 120});
+    logic.EndRun();  // the program's windows close as it ends: no "Hide"
+    logic.Hide();
+    EXPECT_TRUE(logic.ending());
+    EXPECT_EQ(store.read(keys::DigitalClockEnabled), 1);
+}
+
+// Only a place the user gave the clock is stored, and only where the window system tells places.
+TEST_F(ClockWindowLogicTest, OnlyAPlaceTheUserGaveIsStored) {
+    store.write(keys::DigitalClockPosition, "1,2,3,4");
+    const int writes = store.writeCount();
+    logic.SavePosition();  // a colour change or the program's end, nothing moved: nothing
+    EXPECT_EQ(store.writeCount(), writes);
+
+    EXPECT_FALSE(logic.HoldsSize());
+    logic.SetPlacesKnown(false);     // Wayland's own: the place of a window is the compositor's
+    EXPECT_TRUE(logic.HoldsSize());  // so that a tiling compositor floats it
+    logic.UserPlaced({10, 20, 310, 120});
+    logic.SavePosition();
+    EXPECT_EQ(store.writeCount(), writes);
+    EXPECT_EQ(store.read(keys::DigitalClockPosition), "1,2,3,4");
+
+    logic.SetPlacesKnown(true);
+    logic.UserPlaced({10, 20, 310, 120});  // a drag or a resize ended
     EXPECT_EQ(store.read(keys::DigitalClockPosition), "10,310,20,120");
     EXPECT_EQ(logic.StoredPosition(), (PixelRect{10, 20, 310, 120}));
+    store.write(keys::DigitalClockPosition, "");
+    logic.SavePosition();  // later: the user's place again, whatever the window has now
+    EXPECT_EQ(store.read(keys::DigitalClockPosition), "10,310,20,120");
+}
+
+// A stored place the mouse cannot reach is brought wholly onto the screen it moves least to reach;
+// any place of which at least 16 x 16 pixels (or the whole clock, where smaller) lie on a screen
+// stays.
+TEST(ClockPositionTest, APlaceOffEveryScreenComesOntoTheNearest) {
+    const PixelRect single{0, 0, 1280, 800};
+    const PixelRect left{-1920, 0, 0, 1080};  // a second screen left of the main one, taller
+    const PixelRect above{0, -1024, 1280, 0};
+    struct Case {
+        const char* what;
+        std::vector<PixelRect> screens;
+        PixelRect stored;
+        PixelRect placed;
+    } const cases[] = {
+        {"on the screen", {single}, {200, 150, 500, 250}, {200, 150, 500, 250}},
+        {"16 pixels in at a corner", {single}, {-284, -84, 16, 16}, {-284, -84, 16, 16}},
+        {"15 pixels in", {single}, {-285, -84, 15, 16}, {0, 0, 300, 100}},
+        {"left and above", {single}, {-900, -500, -600, -400}, {0, 0, 300, 100}},
+        {"right of the screen", {single}, {1500, 300, 1800, 400}, {980, 300, 1280, 400}},
+        {"below the screen", {single}, {100, 900, 400, 1000}, {100, 700, 400, 800}},
+        {"far away in 32 bits", {single}, {2147483000, 5, 2147483300, 105}, {980, 5, 1280, 105}},
+        {"larger than the screen", {single}, {-5000, -5000, -3000, -4000}, {0, 0, 1280, 800}},
+        {"on the left screen", {single, left}, {-1000, 900, -700, 1000}, {-1000, 900, -700, 1000}},
+        {"below the left screen",
+         {single, left},
+         {-1000, 1100, -700, 1200},
+         {-1000, 980, -700, 1080}},
+        {"below both, nearer the left",
+         {single, left},
+         {100, 1200, 400, 1300},
+         {-300, 980, 0, 1080}},
+        {"in the gap below the main", {single, left}, {10, 850, 310, 950}, {10, 700, 310, 800}},
+        {"above the upper screen", {single, above}, {0, -2000, 300, -1900}, {0, -1024, 300, -924}},
+        {"no screens", {}, {-900, -500, -600, -400}, {-900, -500, -600, -400}},
+        {"an empty screen only",
+         {{0, 0, 0, 0}},
+         {-900, -500, -600, -400},
+         {-900, -500, -600, -400}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ClockWindowLogic::OntoNearestScreen(c.stored, c.screens), c.placed) << c.what;
+    }
 }
 
 }  // namespace

@@ -139,10 +139,18 @@ TEST_F(ClockWindowTest, AHiddenClockStaysHiddenUntilShown) {
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.frameGeometry(), QRect(0, 0, 300, 100));
     EXPECT_EQ(store.read(keys::DigitalClockEnabled), 1);
-    EXPECT_EQ(position(), "0,300,0,100");  // saved by the resize
+    EXPECT_EQ(position(), "0,300,0,100");  // the place the user asked for
 }
 
-TEST_F(ClockWindowTest, RedStoresItsColoursSchemeAndPosition) {
+TEST_F(ClockWindowTest, AStoredPlaceOffTheScreenComesBackWithoutBeingStored) {
+    store.write(keys::DigitalClockPosition, "-900,-600,-500,-400");
+    ClockWindow& w = create();
+    EXPECT_EQ(w.frameGeometry(), QRect(0, 0, 300, 100));
+    w.SaveClockPosition();  // as at the program's end
+    EXPECT_EQ(position(), "-900,-600,-500,-400");
+}
+
+TEST_F(ClockWindowTest, RedStoresItsColoursSchemeAndThePlaceTheUserGave) {
     store.write(keys::DigitalClockPosition, "10,310,20,120");
     ClockWindow& w = create();
     store.remove(keys::kSettings, "DigitalClockPosition");
@@ -150,9 +158,14 @@ TEST_F(ClockWindowTest, RedStoresItsColoursSchemeAndPosition) {
     EXPECT_EQ(store.read(keys::ClockEnableSegColor), 0x0000FF);
     EXPECT_EQ(store.read(keys::ClockDisableSegColor), 0x000030);
     EXPECT_EQ(store.read(keys::ClockColor), 32778);
-    EXPECT_EQ(position(), "10,310,20,120");
+    EXPECT_EQ(position(), "");  // not moved in this run: no place of the user's to store
     EXPECT_EQ(runtime.litColour, 0x0000FFu);
     EXPECT_EQ(w.display().state().lit, 0x0000FFu);
+    w.ResetClockPosition();  // the user's place
+    w.move(30, 40);          // one the window system made up
+    store.remove(keys::kSettings, "DigitalClockPosition");
+    w.runCommand(command::kRedClock);
+    EXPECT_EQ(position(), "0,300,0,100");
 
     w.runCommand(command::kGreenClock);
     EXPECT_EQ(store.read(keys::ClockEnableSegColor), 0x00FF00);
@@ -185,7 +198,7 @@ TEST_F(ClockWindowTest, CustomColourTakesTheDialogsPairOnlyOnOk) {
     EXPECT_EQ(store.read(keys::ClockEnableSegColor), 0x00FFFF);
     EXPECT_EQ(store.read(keys::ClockDisableSegColor), 0x003030);
     EXPECT_EQ(store.read(keys::ClockColor), 32791);
-    EXPECT_EQ(position(), "0,300,0,100");
+    EXPECT_EQ(position(), "");
 }
 
 TEST_F(ClockWindowTest, TheRealCustomColourDialogCancelsCleanly) {
@@ -415,6 +428,14 @@ TEST_F(ClockWindowTest, ClosingFromTheWindowSystemHidesLikeHide) {
     w.ShowClock();
     w.close();  // the program's own close leaves the setting alone
     EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(store.read(keys::DigitalClockEnabled), 1);
+
+    // Once the program ends, the window system closing its windows is no "Hide".
+    w.ShowClock();
+    w.EndRun();
+    QCloseEvent atTheEnd;
+    QSpontaneKeyEvent::setSpontaneous(&atTheEnd);
+    static_cast<QObject&>(w).event(&atTheEnd);
     EXPECT_EQ(store.read(keys::DigitalClockEnabled), 1);
 }
 

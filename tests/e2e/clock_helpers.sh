@@ -9,6 +9,7 @@
 #                                  read by clock_pixels.py into CLOCK[size, cells, thickness, bar,
 #                                  lit, unlit, colon, stray, text]; CLOCK[taken] is when, in
 #                                  seconds since 1970
+#   clock_read PICTURE NAME        the same reading of a picture of the clock taken otherwise
 #   clock_until SECONDS NAME CHECK  clock_look until the command CHECK succeeds
 #   clock_menu KEY                 right-click on the clock, open "Settings" and press KEY (an
 #                                  underlined letter of that submenu); waits for the menu to close
@@ -31,8 +32,13 @@ clock_mapped() { [ "$(clock_map_state)" = IsViewable ]; }
 clock_unmapped() { [ "$(clock_map_state)" = IsUnMapped ]; }
 
 clock_look() {
-    local name="$1" file="$E2E_SHOTS/e2e-clock-$1.png" key value taken=$EPOCHSECONDS
+    local file="$E2E_SHOTS/e2e-clock-$1.png"
     import -window "$CLOCK_ID" "$file" || return 1
+    clock_read "$file" "$1"
+}
+
+clock_read() {
+    local file="$1" name="$2" key value taken=$EPOCHSECONDS
     CLOCK=([taken]="$taken")
     while IFS='=' read -r key value; do
         CLOCK[$key]="$value"

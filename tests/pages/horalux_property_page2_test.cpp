@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -266,6 +267,46 @@ TEST(UpdatePcClockPageTest, ADayOfSimulatedUpdates) {
         AccessibleNameOf(page.plot())
             .startsWith(QStringLiteral("Clock corrections in the last 24 hours: 24 updates, "
                                        "21 set, 3 not set")));
+
+    // The labels of the last update and correction stand in one column, whole, and so do their
+    // fields; "Drift:" follows the correction on its line; the plot lies under the button and
+    // the range, inside the page.
+    const auto at = [&](int id) { return page.Control(id)->geometry(); };
+    const auto labelAt = [&](const char* text) {
+        QLabel* label = LabelFor(page, QString::fromUtf8(text));
+        EXPECT_NE(label, nullptr) << text;
+        if (label == nullptr) {
+            return QRect();
+        }
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text())) << text;
+        return label->geometry();
+    };
+    const QRect update = labelAt("Last update:");
+    const QRect correction = labelAt("Last correction:");
+    const QRect driftLabel = labelAt("Drift:");
+    EXPECT_EQ(update.left(), correction.left());
+    EXPECT_EQ(at(Page::kLastUpdate).left(), at(Page::kLastCorrection).left());
+    EXPECT_LT(correction.right(), at(Page::kLastCorrection).left());
+    EXPECT_LT(at(Page::kLastCorrection).right(), driftLabel.left());
+    EXPECT_EQ(driftLabel.top(), correction.top());
+    EXPECT_LT(driftLabel.right(), at(Page::kDrift).left());
+    EXPECT_GT(at(Page::kPlot).top(), at(Page::kUpdateNow).bottom());
+    EXPECT_GT(at(Page::kPlot).top(), at(Page::kRange).bottom());
+    EXPECT_LE(at(Page::kPlot).bottom(), page.minimumHeight());
+
+    // At the plot's size the hourly corrections of some -45 ms stand clear of the zero line
+    // beside the first one of +2.5 s, and every gridline has its label.
+    const QFontMetrics metrics(page.plot()->font());
+    const CorrectionPlotState::Picture picture =
+        page.plot()->state().Layout(page.plot()->width(), page.plot()->height(), metrics.height(),
+                                    [&](const QString& t) { return metrics.horizontalAdvance(t); });
+    ASSERT_EQ(picture.stems.size(), 21u);
+    for (const QPoint& stem : picture.stems) {
+        EXPECT_GE(std::abs(stem.y() - picture.zeroRow), 20) << stem.x();
+    }
+    for (const CorrectionPlotState::Tick& tick : picture.correctionTicks) {
+        EXPECT_FALSE(tick.text.isEmpty()) << tick.position;
+    }
     QApplication::processEvents();
     f.Screenshot("page-update-pc-clock-day");
     auto* range = page.Control<QComboBox>(Page::kRange);
