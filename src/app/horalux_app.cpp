@@ -124,6 +124,8 @@ std::optional<int> CHoraluxApp::AskFirstRunChoice(int preset) {
 }
 
 bool CHoraluxApp::CreateMainFrame() {
+    feed_ = std::make_unique<ChronyFeed>(*store_, runtime_, gps_);
+    chrony_ = std::make_unique<ChronyWatch>(*feed_);
     updates_ = std::make_unique<UpdateLog>(UpdateLog::DefaultPath());
     updates_->Load();
     worker_ = std::make_unique<SyncWorker>(
@@ -152,11 +154,11 @@ bool CHoraluxApp::CreateMainFrame() {
     const auto addPages = [this](CHoraluxPropertySheet& sheet) {
         AddPropertyPages(sheet, PageServices{*store_, runtime_, gps_, flags_, *clock_, *starter_,
                                              serial_, messages_, urls_, &serialDevices_,
-                                             &integration_, &sky_, updates_.get()});
+                                             &integration_, &sky_, updates_.get(), chrony_.get()});
     };
     frame_ = std::make_unique<CMainFrame>(
         MainFrameServices{*store_, runtime_, gps_, flags_, *clock_, reader_, *starter_, messages_,
-                          help_, &serial_, updates_.get()},
+                          help_, &serial_, updates_.get(), feed_.get()},
         addPages);
     QObject::connect(&instance_, &SingleInstance::messageReceived, frame_.get(),
                      &CMainFrame::OnMessage);

@@ -4,6 +4,7 @@
 #include <optional>
 #include <thread>
 
+#include "app/chrony_watch.h"
 #include "app/desktop_integration.h"
 #include "app/main_frame.h"
 #include "app/single_instance.h"
@@ -85,6 +86,8 @@ class CHoraluxApp final : public StartupHost {
     SerialPort serial_;
     NmeaParser parser_;
     NmeaReader reader_;
+    std::unique_ptr<ChronyFeed> feed_;     // GPS time for chronyd
+    std::unique_ptr<ChronyWatch> chrony_;  // chronyd's state, for the System Configuration page
     // The record of clock updates; the worker's outcomes reach it on the user-interface thread
     // through outcomeSink_, which outlives the worker.
     std::unique_ptr<UpdateLog> updates_;

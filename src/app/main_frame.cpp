@@ -11,6 +11,7 @@
 #include "app/update_log.h"
 #include "clock/clock_window.h"
 #include "resources/horalux_resources.h"
+#include "sync/chrony_feed.h"
 #include "ui/help_manual.h"
 
 namespace horalux {
@@ -217,6 +218,7 @@ void CMainFrame::ShowHelpIndex() {
 
 void CMainFrame::OnHeartbeatTimer() {
     const Heartbeat::TickResult tick = heartbeat_.Tick();
+    FeedChronyd();
     if (speedSearch_ && services_.runtime.useNetworkTime.load() != 1 &&
         services_.gps.portHandle == services_.port) {
         speedSearch_->Tick(sinceStart_.elapsed());
@@ -237,8 +239,22 @@ void CMainFrame::OnPortReadable() {
     // network, after this).
     if (services_.runtime.useNetworkTime.load() != 1) {
         services_.reader.Poll();
+        FeedChronyd();
     }
     FollowPort();
+}
+
+void CMainFrame::FeedChronyd() {
+    if (services_.feed == nullptr) {
+        return;
+    }
+    const std::optional<RefclockSample> sample =
+        services_.feed->OnPortRead(systemUnixNanos(), steadyNanos());
+    if (sample && trace_) {
+        std::fprintf(stderr, "horalux: fed chronyd reference=%.3f receive=%.6f\n",
+                     static_cast<double>(sample->referenceNs) / 1e9,
+                     static_cast<double>(sample->receiveNs) / 1e9);
+    }
 }
 
 void CMainFrame::FollowPort() {

@@ -22,6 +22,7 @@ class QSocketNotifier;
 namespace horalux {
 
 class ClockWindow;
+class ChronyFeed;
 class HelpManual;
 class SettingsStore;
 class UpdateLog;
@@ -42,6 +43,8 @@ struct MainFrameServices {
     SerialPort* port = nullptr;
     // The record of clock updates: the tray's tip ends with the last one (none: it does not).
     const UpdateLog* updates = nullptr;
+    // GPS time for chronyd, offered after every read of the port (none: nothing is fed).
+    ChronyFeed* feed = nullptr;
 };
 
 // The program's hidden main window. It owns the tray icon with its menu, the desktop clock and
@@ -51,9 +54,10 @@ struct MainFrameServices {
 //   clock's date tip on each new second;
 // - the receiver's port, watched in GPS mode: whatever arrives is read at once (NmeaReader::Poll),
 //   so that a new GPS second reaches the clock setter within a millisecond rather than on the next
-//   tick; the lock and the rest stay on timer 1. After every read the watch follows the port,
-//   which a hang-up closes and a reopen brings back, and so it does whenever the port is opened
-//   or closed;
+//   tick; the lock and the rest stay on timer 1. Right after each read, GPS time goes to chronyd
+//   when the feed is on (ChronyFeed), stamped with its sentence's arrival. After every read the
+//   watch follows the port, which a hang-up closes and a reopen brings back, and so it does
+//   whenever the port is opened or closed;
 // - timer 3, every 200 ms: the tray icon and tip follow the reference and the worker's flags, and
 //   the tip's last line the outcome of the last clock update;
 // - timer 4, every 1000 ms: kept for its period, not acted on.
@@ -139,6 +143,8 @@ class CMainFrame : public QWidget, public ClockWindowHost {
     std::string LastUpdateTip();
     // Brings the watch on the receiver's port in step with the port; after every read of it.
     void FollowPort();
+    // Hands chronyd the time sentence that a read has just brought, if any.
+    void FeedChronyd();
 
     MainFrameServices services_;
 

@@ -13,6 +13,8 @@ void RuntimeSettings::load(const SettingsStore& store) {
     setBeep = store.read(keys::EnableSetBeep);
     litColour = static_cast<uint32_t>(store.read(keys::ClockEnableSegColor));
     unlitColour = static_cast<uint32_t>(store.read(keys::ClockDisableSegColor));
+    feedChrony = store.read(keys::FeedChrony);
+    chronyShmUnit = store.read(keys::ChronyShmUnit);
 }
 
 std::string RuntimeSettings::currentServer() const {

@@ -23,6 +23,8 @@ class RuntimeSettings {
     std::atomic<uint32_t> litColour{
         0xFF0000};  // "ClockEnableSegColor", the lit half of ClockColors
     std::atomic<uint32_t> unlitColour{0x400000};  // "ClockDisableSegColor", the unlit half
+    std::atomic<int32_t> feedChrony{0};           // "FeedChrony"
+    std::atomic<int32_t> chronyShmUnit{2};        // "ChronyShmUnit"
 
     // Loads the cached settings from the store in start-up's order. "UseTimrFrom" is not kept
     // here: it lives in the GPS record as its time source.

@@ -41,6 +41,10 @@ inline constexpr IntSetting UseSNTPOnPage{kSettings, "UseSNTP", 1};
 inline constexpr IntSetting UseSNTPForUpdate{kSettings, "UseSNTP", 0};
 // 1 = SNTP updates are authenticated by NTS; the server is then an NTS key-exchange server.
 inline constexpr IntSetting UseNTS{kSettings, "UseNTS", 0};
+// 1 = GPS time goes to chronyd through a shared-memory refclock, and chronyd sets the clock.
+inline constexpr IntSetting FeedChrony{kSettings, "FeedChrony", 0};
+// The unit N of that refclock ("refclock SHM N"), 0..255; units 0 and 1 are root's by custom.
+inline constexpr IntSetting ChronyShmUnit{kSettings, "ChronyShmUnit", 2};
 
 // "Serial Port Commmunications"
 inline constexpr IntSetting Port{kSerial, "Port", 1};
@@ -87,6 +91,8 @@ inline constexpr std::array kIntSettings{
     UseSNTPOnPage,
     UseSNTPForUpdate,
     UseNTS,
+    FeedChrony,
+    ChronyShmUnit,
     Port,
     Baud,
     TimeServerPort,

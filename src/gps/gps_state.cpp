@@ -4,6 +4,12 @@
 
 namespace horalux {
 
+bool IsTimedArrivalOf(const std::optional<TimeSentenceArrival>& arrival,
+                      const GpsTimeSnapshot& time) {
+    return arrival && arrival->arrivalNs != 0 && arrival->utcHour == time.utcHour &&
+           arrival->utcMinute == time.utcMinute && arrival->utcSecond == time.utcSecond;
+}
+
 GpsState::GpsState() {
     Reset();
 }

@@ -50,6 +50,11 @@ struct TimeSentenceArrival {
     int utcSecond = 0;
 };
 
+// Whether `arrival` is the timed arrival of the sentence whose time fields are `time` (not an
+// untimed one, nor one the record has since moved on from, by a later second or a reset).
+bool IsTimedArrivalOf(const std::optional<TimeSentenceArrival>& arrival,
+                      const GpsTimeSnapshot& time);
+
 // The one record of what the GPS receiver last reported, shared by the reader, the parser, the
 // time-lock test, the clock setter and the pages.
 //

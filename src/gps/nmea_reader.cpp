@@ -1,8 +1,7 @@
 #include "gps/nmea_reader.h"
 
-#include <chrono>
-
 #include "gps/nmea_checksum.h"
+#include "platform/system_clock.h"
 
 namespace horalux {
 
@@ -10,12 +9,6 @@ namespace {
 
 constexpr int kAddressAbandon = 7;  // an address that reaches 7 characters is abandoned
 constexpr int kDataAbandon = 250;   // data that reaches 250 characters is abandoned
-
-int64_t steadyNowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 bool printable(const char* text) {
     for (; *text != '\0'; ++text) {
@@ -78,7 +71,7 @@ void NmeaReader::Poll() {
             break;
         }
         bytesRead_ += n;
-        Feed(buffer, n < sizeof buffer ? n : sizeof buffer, steadyNowNs());
+        Feed(buffer, n < sizeof buffer ? n : sizeof buffer, steadyNanos());
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "app/chrony_watch.h"
 #include "app/desktop_integration.h"
 #include "app/runtime_settings.h"
 #include "app/settings_keys.h"
@@ -13,23 +14,28 @@
 
 namespace horalux {
 
+const QString CHoraluxPropertyPage8::kLeftToChronyd = QStringLiteral(
+    "GPS time goes to chronyd, which sets this PC's clock: Horalux does not set it from GPS.");
+
 CHoraluxPropertyPage8::CHoraluxPropertyPage8(const PageServices& services, BubbleTip& tip,
                                              QWidget* parent)
     : PropertyPage(services, tip, QStringLiteral("System Configuration"), QSize(350, 130), parent) {
 }
 
 void CHoraluxPropertyPage8::BuildTemplate() {
-    GroupBox(QStringLiteral("PC Clock Reference"), {7, 7, 151, 46});
+    // The groups are 14 units taller than they were, for the feed's box.
+    GroupBox(QStringLiteral("PC Clock Reference"), {7, 7, 151, 60});
     RadioButton(kUseGps, QStringLiteral("Set PC clock using GPS"), {14, 20, 93, 10}, true);
     RadioButton(kUseNetwork, QStringLiteral("Set PC clock using network time server"),
                 {14, 35, 139, 10});
+    CheckBox(kFeedChrony, QStringLiteral("Feed GPS time to chronyd"), {14, 50, 139, 10});
     // The trailing blank is the group's caption as it has always been.
-    GroupBox(QStringLiteral("Miscellaneous "), {161, 7, 182, 46});
+    GroupBox(QStringLiteral("Miscellaneous "), {161, 7, 182, 60});
     CheckBox(kEnableBubbles, QStringLiteral("Enable help bubbles"), {168, 20, 80, 10});
     if (services().desktop != nullptr) {
         CheckBox(kStartAtLogIn, QStringLiteral("Start Horalux when I log in"), {168, 35, 120, 10});
-        StaticText(kClockPrivilege, {7, 60, 336, 26});
-        StaticText(kOtherTimeServices, {7, 90, 336, 26});
+        StaticText(kClockPrivilege, {7, 72, 336, 24});
+        StaticText(kOtherTimeServices, {7, 98, 336, 30});
         for (const int id : {kClockPrivilege, kOtherTimeServices}) {
             auto* line = Control<QLabel>(id);
             line->setWordWrap(true);
@@ -56,20 +62,75 @@ void CHoraluxPropertyPage8::OnInitDialog() {
     OnClicked(kEnableBubbles, [this] { OnEnableBubbles(); });
     OnClicked(kUseGps, [this] { OnReference(); });
     OnClicked(kUseNetwork, [this] { OnReference(); });
+    AddTip(kFeedChrony,
+           QStringLiteral("Hands GPS time to chronyd (refclock SHM), which then sets the clock "
+                          "and serves it to the network; Horalux no longer sets it from GPS."));
+    CheckDlgButton(kFeedChrony, services().runtime.feedChrony.load() == 1);
+    OnClicked(kFeedChrony, [this] { OnFeedChrony(); });
 
     if (DesktopIntegration* desktop = services().desktop) {
         AddTip(kStartAtLogIn,
                QStringLiteral("Starts Horalux in the background whenever you log in."));
         CheckDlgButton(kStartAtLogIn, desktop->startAtLogIn());
         OnClicked(kStartAtLogIn, [this] { OnStartAtLogIn(); });
-        ShowLine(kClockPrivilege, desktop->clockPrivilegeLine());
-        ShowLine(kOtherTimeServices, desktop->otherTimeServicesLine());
+        otherServicesLine_ = desktop->otherTimeServicesLine();
         connect(desktop, &DesktopIntegration::otherTimeServicesLineChanged, this,
-                [this](const QString& line) { ShowLine(kOtherTimeServices, line); });
+                [this](const QString& line) {
+                    otherServicesLine_ = line;
+                    ShowLines();
+                });
         connect(desktop, &DesktopIntegration::clockPrivilegeLineChanged, this,
-                [this](const QString& line) { ShowLine(kClockPrivilege, line); });
+                [this] { ShowLines(); });
         desktop->lookForOtherTimeServices();
+        if (ChronyWatch* chrony = services().chrony) {
+            connect(chrony, &ChronyWatch::lineChanged, this, [this] { ShowLines(); });
+            SetTimer(kChronyTimer, kChronyLookMs);
+        }
+        ShowLines();
     }
+}
+
+bool CHoraluxPropertyPage8::Feeding() const {
+    return services().runtime.feedChrony.load() == 1 &&
+           services().runtime.useNetworkTime.load() != 1;
+}
+
+void CHoraluxPropertyPage8::ShowLines() {
+    DesktopIntegration* desktop = services().desktop;
+    if (desktop == nullptr) {
+        return;
+    }
+    ChronyWatch* chrony = services().chrony;
+    if (Feeding() && chrony != nullptr) {
+        ShowLine(kClockPrivilege, kLeftToChronyd);
+        ShowLine(kOtherTimeServices, chrony->line());
+    } else {
+        ShowLine(kClockPrivilege, desktop->clockPrivilegeLine());
+        ShowLine(kOtherTimeServices, otherServicesLine_);
+    }
+}
+
+void CHoraluxPropertyPage8::OnTimer(int id) {
+    if (id == kChronyTimer && isVisible() && Feeding() && services().chrony != nullptr) {
+        services().chrony->look(true);
+    }
+}
+
+void CHoraluxPropertyPage8::showEvent(QShowEvent* event) {
+    PropertyPage::showEvent(event);
+    if (created() && Feeding() && services().chrony != nullptr) {
+        services().chrony->look();
+    }
+}
+
+void CHoraluxPropertyPage8::OnFeedChrony() {
+    const bool on = IsDlgButtonChecked(kFeedChrony);
+    services().runtime.feedChrony = on ? 1 : 0;
+    services().store.write(keys::FeedChrony, on ? 1 : 0);
+    if (on && Feeding() && services().chrony != nullptr) {
+        services().chrony->look(true);
+    }
+    ShowLines();
 }
 
 void CHoraluxPropertyPage8::ShowLine(int id, const QString& text) {
@@ -113,6 +174,10 @@ void CHoraluxPropertyPage8::OnReference() {
         }
     }
     s.store.write(keys::UseNetworkTime, network);
+    ShowLines();
+    if (Feeding() && s.chrony != nullptr) {
+        s.chrony->look(true);
+    }
 }
 
 }  // namespace horalux

@@ -14,6 +14,7 @@ class UrlOpener;
 class SerialDeviceList;
 class DesktopIntegration;
 class SkyView;
+class ChronyWatch;
 class UpdateLog;
 
 // What the property pages work with: the program's one instance of each.
@@ -40,6 +41,8 @@ struct PageServices {
     SkyView* sky = nullptr;
     // The record of clock updates, shown on the Update PC Clock page (none: not shown).
     UpdateLog* updates = nullptr;
+    // chronyd's state while GPS time is fed to it (none: the page says nothing of chronyd).
+    ChronyWatch* chrony = nullptr;
 };
 
 }  // namespace horalux

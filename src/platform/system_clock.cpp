@@ -1,5 +1,7 @@
 #include "platform/system_clock.h"
 
+#include <chrono>
+
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +16,18 @@ int64_t systemUnixMillis() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
     return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+int64_t steadyNanos() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+int64_t systemUnixNanos() {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
 SystemTime RealSystemClock::utcNow() const {

@@ -69,6 +69,10 @@ class VirtualSystemClock final : public SystemClock {
 
 // Milliseconds since 1970 by the real system clock.
 int64_t systemUnixMillis();
+// Nanoseconds since 1970 by the real system clock, whatever clock the program keeps.
+int64_t systemUnixNanos();
+// Nanoseconds on the steady clock (time since boot), for telling how long ago something was.
+int64_t steadyNanos();
 
 // The clock the program uses: the virtual clock when HORALUX_CLOCK_FILE is set, else the real one.
 std::unique_ptr<SystemClock> makeSystemClock();

@@ -13,11 +13,6 @@ namespace {
 
 using Steady = std::chrono::steady_clock;
 
-int64_t steadyNowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(Steady::now().time_since_epoch())
-        .count();
-}
-
 struct Arrival {
     double unixMs;  // on the measurement's steady clock
     int namedSecond;
@@ -26,7 +21,7 @@ struct Arrival {
 }  // namespace
 
 SteadyUtcClock::SteadyUtcClock()
-    : anchorUnixMs_(systemUnixMillis()), anchorSteadyNs_(steadyNowNs()) {}
+    : anchorUnixMs_(systemUnixMillis()), anchorSteadyNs_(steadyNanos()) {}
 
 double SteadyUtcClock::unixMillisAt(int64_t steadyNs) const {
     return static_cast<double>(anchorUnixMs_) +
@@ -34,7 +29,7 @@ double SteadyUtcClock::unixMillisAt(int64_t steadyNs) const {
 }
 
 SystemTime SteadyUtcClock::utcNow() const {
-    return utcFromUnixMillis(static_cast<int64_t>(unixMillisAt(steadyNowNs())));
+    return utcFromUnixMillis(static_cast<int64_t>(unixMillisAt(steadyNanos())));
 }
 
 SystemTime SteadyUtcClock::localNow() const {

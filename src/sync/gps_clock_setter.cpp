@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/settings_keys.h"
+#include "platform/system_clock.h"
 
 namespace horalux {
 
@@ -42,14 +43,10 @@ Wait waitForTurnOver(const GpsState& gps, GpsTimeSnapshot& last, bool successorO
 
 int64_t MillisSinceArrival(const std::optional<TimeSentenceArrival>& arrival,
                            const GpsTimeSnapshot& time) {
-    if (!arrival || arrival->arrivalNs == 0 || arrival->utcHour != time.utcHour ||
-        arrival->utcMinute != time.utcMinute || arrival->utcSecond != time.utcSecond) {
+    if (!IsTimedArrivalOf(arrival, time)) {
         return 0;
     }
-    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                            std::chrono::steady_clock::now().time_since_epoch())
-                            .count();
-    return std::clamp<int64_t>((now - arrival->arrivalNs + 500000) / 1000000, 0, 999);
+    return std::clamp<int64_t>((steadyNanos() - arrival->arrivalNs + 500000) / 1000000, 0, 999);
 }
 
 std::optional<SystemTime> ComposeGpsTime(const SystemTime& pcUtc, const GpsTimeSnapshot& gps,
@@ -93,6 +90,9 @@ std::optional<SystemTime> ComposeGpsTime(const SystemTime& pcUtc, const GpsTimeS
 
 GpsClockResult SetClockFromGps(SyncContext& ctx, std::stop_token stop,
                                std::chrono::milliseconds turnOverTimeout) {
+    if (ctx.runtime.feedChrony.load() == 1) {
+        return GpsClockResult::LeftToChronyd;  // chronyd slews the clock: no step under its feet
+    }
     const int32_t delay = ctx.store.read(keys::GPSTimeDelay);
     if (delay < kMinGpsTimeDelay || delay > kMaxGpsTimeDelay) {
         return GpsClockResult::DelayOutOfRange;

@@ -21,6 +21,7 @@ enum class GpsClockResult {
     Stopped,           // the owner asked the update to stop while it waited
     InvalidTime,       // the receiver's time or date is not a calendar time
     Refused,           // the clock was not set (no helper, polkit refused, the system refused)
+    LeftToChronyd,     // "FeedChrony" is 1: chronyd sets the clock from the GPS time fed to it
 };
 
 // The fix-up delay's legal range in milliseconds.
@@ -45,7 +46,8 @@ int64_t MillisSinceArrival(const std::optional<TimeSentenceArrival>& arrival,
                            const GpsTimeSnapshot& time);
 
 // One GPS clock update, run on the worker's thread while the user-interface thread goes on
-// decoding sentences: reads "GPSTimeDelay", skips local hours 23 and 1 and an unlocked receiver,
+// decoding sentences: leaves the clock to chronyd while GPS time is fed to it, reads
+// "GPSTimeDelay", skips local hours 23 and 1 and an unlocked receiver,
 // waits for the GPS second to turn over twice (giving up when it stands still for
 // turnOverTimeout, or at once when stop is requested) and sets the clock to the second just begun
 // plus the delay, plus the time since the reader saw that second's sentence (the worker may wake

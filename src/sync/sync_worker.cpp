@@ -30,6 +30,8 @@ UpdateResult ResultOf(GpsClockResult result) {
             return UpdateResult::InvalidTime;
         case GpsClockResult::Refused:
             return UpdateResult::ClockRefused;
+        case GpsClockResult::LeftToChronyd:
+            return UpdateResult::LeftToChronyd;
     }
     return UpdateResult::ClockRefused;
 }

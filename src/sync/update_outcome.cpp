@@ -23,6 +23,7 @@ constexpr std::array kResults{
     ResultRow{UpdateResult::NoTurnOver, "no-turn-over", "GPS second did not turn over"},
     ResultRow{UpdateResult::InvalidTime, "invalid-time", "receiver time not valid"},
     ResultRow{UpdateResult::DelayOutOfRange, "delay-out-of-range", "fix-up delay out of range"},
+    ResultRow{UpdateResult::LeftToChronyd, "left-to-chronyd", "left to chronyd"},
     ResultRow{UpdateResult::Stopped, "stopped", "stopped"},
     ResultRow{UpdateResult::BadServerName, "bad-server-name", "not a server name"},
     ResultRow{UpdateResult::NameNotFound, "name-not-found", "server name not found"},

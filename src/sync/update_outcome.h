@@ -23,6 +23,7 @@ enum class UpdateResult {
     NoTurnOver,
     InvalidTime,
     DelayOutOfRange,
+    LeftToChronyd,  // GPS time is fed to chronyd, which sets the clock
     Stopped,
     // network
     BadServerName,

@@ -39,10 +39,10 @@ TEST(CommandLineTest, AnswersVersionAndHelpAndRefusesEverythingElseWithTheUsage)
 
 TEST(CommandLineTest, TheHelpListsTheEnvironmentSettingsInLinesThatFitATerminal) {
     const std::string help = UsageText();
-    for (const char* name :
-         {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "XDG_STATE_HOME", "HORALUX_CLOCK_FILE",
-          "HORALUX_USE_CLOCK_HELPER=1", "HORALUX_TRACE=1", "HORALUX_SERIAL_BY_ID",
-          "HORALUX_DELAY_SECONDS", "BROWSER", "QT_QPA_PLATFORM", "horalux-clockd"}) {
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "XDG_STATE_HOME",
+                             "HORALUX_CLOCK_FILE", "HORALUX_USE_CLOCK_HELPER=1", "HORALUX_TRACE=1",
+                             "HORALUX_SERIAL_BY_ID", "HORALUX_DELAY_SECONDS", "HORALUX_CHRONYC",
+                             "BROWSER", "QT_QPA_PLATFORM", "horalux-clockd"}) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
     }
     size_t start = 0;

@@ -19,6 +19,12 @@
 #                                  NTS key-exchange server on $E2E_NTS_PORT whose certificate
 #                                  (made here) is $E2E_NTS_CERT; FAKETIME moves its clock
 #                                  (libfaketime, e.g. +2.5)
+#   e2e_shm_unit                   a refclock unit (E2E_SHM_UNIT) whose shared-memory segment
+#                                  nobody has; the segment is removed at the end
+#   e2e_start_chronyd NAME < CONF  chronyd with the configuration lines on stdin, a command socket
+#                                  at $E2E_WORK/NAME/chronyd.sock (E2E_CHRONYD_SOCK); its PID in
+#                                  E2E_CHRONYD_PID
+#   e2e_chronyc ARGS...            chronyc -c -n on that socket
 #   e2e_start_app                  horalux; its PID in E2E_APP_PID, its stderr in E2E_APP_LOG
 #   e2e_wait SECONDS CMD...        runs CMD until it succeeds; fails after SECONDS
 #   e2e_wait_log SECONDS REGEX     waits for a line of the program's stderr
@@ -51,6 +57,7 @@ set -euo pipefail
 E2E_BIN="$HORALUX_BUILD_DIR/bin"
 E2E_SHOTS="$HORALUX_BUILD_DIR/screenshots"
 E2E_PIDS=()
+E2E_SHM_KEYS=()
 E2E_APP_PID=""
 
 e2e_log() { echo "[$(date +%T.%3N)] $*" >&2; }
@@ -85,6 +92,9 @@ e2e_cleanup() {
     local i
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
         e2e_stop "${E2E_PIDS[i]}"
+    done
+    for i in "${E2E_SHM_KEYS[@]}"; do
+        ipcrm -M "$i" 2>/dev/null || true
     done
     if [ "$status" -ne 0 ]; then
         local f
@@ -340,6 +350,39 @@ EOF
     fi
     e2e_log "chronyd serving on 127.0.0.1:$E2E_CHRONY_PORT $nts ${1:-}"
 }
+
+e2e_shm_unit() {
+    local unit key
+    for _ in $(seq 50); do
+        unit=$((128 + RANDOM % 127))
+        key="$(printf '0x%08x' $((0x4e545030 + unit)))"
+        if ! ipcs -m | awk '{ print $1 }' | grep -qix "$key"; then
+            E2E_SHM_UNIT="$unit"
+            E2E_SHM_KEYS+=("$key")
+            return 0
+        fi
+    done
+    e2e_fail "no free shared-memory refclock unit"
+}
+
+e2e_start_chronyd() {
+    local dir="$E2E_WORK/$1"
+    mkdir -p "$dir"
+    chmod 700 "$dir"
+    E2E_CHRONYD_SOCK="$dir/chronyd.sock"
+    {
+        echo "bindcmdaddress $E2E_CHRONYD_SOCK"
+        echo "pidfile $dir/chronyd.pid"
+        cat
+    } >"$dir/chrony.conf"
+    # The command socket in a private folder needs chronyd to stay root (it keeps -x all the same).
+    "${E2E_NOCAP[@]}" chronyd -n -x -u root -f "$dir/chrony.conf" -L 0 -l "$E2E_WORK/$1.log" &
+    E2E_CHRONYD_PID=$!
+    e2e_track "$E2E_CHRONYD_PID"
+    e2e_wait 20 e2e_chronyc tracking || e2e_fail "chronyd $1 does not answer on $E2E_CHRONYD_SOCK"
+}
+
+e2e_chronyc() { chronyc -h "$E2E_CHRONYD_SOCK" -c -n "$@"; }
 
 e2e_start_app() {
     "${E2E_NOCAP[@]}" "$E2E_BIN/horalux" >>"$E2E_APP_LOG" 2>&1 &

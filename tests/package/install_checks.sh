@@ -14,6 +14,7 @@ HORALUX_FILES=(
     "644 usr/share/applications/example.quorvane.Horalux.desktop"
     "644 usr/share/doc/horalux/changelog.gz"
     "644 usr/share/doc/horalux/copyright"
+    "644 usr/share/doc/horalux/examples/horalux-chrony.conf"
     "644 usr/share/horalux/help/109.png"
     "644 usr/share/horalux/help/112.png"
     "644 usr/share/horalux/help/138.png"
@@ -60,6 +61,10 @@ check_tree() {
     [ -z "$(cd "$root" && find usr -type d ! -perm 755)" ] || fail "folders not of mode 755"
     [ -z "$(getcap -r "$root/usr" 2>/dev/null)" ] || fail "files with capabilities: $(getcap -r "$root/usr")"
     check_clock_helper "$root"
+    # chronyd reads the example as it stands (-p: prints the configuration and ends).
+    capsh --drop=cap_sys_time -- -c 'chronyd -p -f "$1"' check \
+        "$root/usr/share/doc/horalux/examples/horalux-chrony.conf" | grep -q '^refclock SHM 2:perm=0666' ||
+        fail "chronyd does not read the example's refclock line"
 
     local desktop="$root/usr/share/applications/example.quorvane.Horalux.desktop"
     desktop-file-validate "$desktop" || fail "desktop-file-validate: errors"

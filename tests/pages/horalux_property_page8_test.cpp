@@ -11,8 +11,11 @@
 #include <QTest>
 
 #include <QLabel>
+#include <QSignalSpy>
 #include <filesystem>
+#include <fstream>
 
+#include "app/chrony_watch.h"
 #include "app/desktop_integration.h"
 #include "app/settings_keys.h"
 #include "gps/nmea_parser.h"
@@ -152,6 +155,73 @@ TEST(SystemConfigurationPageTest, StartAtLogInAndTheLinesOnThePrivilegeAndOtherS
     EXPECT_TRUE(others->isVisible());
     EXPECT_TRUE(others->text().contains(QStringLiteral("chronyd"))) << others->text().toStdString();
     f.Screenshot("page-system-configuration-notes");
+}
+
+// The feed's box stores "FeedChrony" as the user changes it; while GPS time goes to chronyd the
+// page says that the program leaves the clock to chronyd, and gives chronyd's state (from
+// chronyc, here a stand-in that answers as chronyd does) in place of the other services.
+TEST(SystemConfigurationPageTest, FeedingChronydSwapsTheLinesForChronydsState) {
+    test::TempDir dir;
+    const auto chronyc = dir.path() / "chronyc";
+    std::ofstream(chronyc) << "#!/bin/sh\n"
+                              "echo '#,*,GPS,0,0,377,1,0.000012,0.000013,0.05'\n";
+    std::filesystem::permissions(chronyc, std::filesystem::perms::owner_all);
+    AutostartEntry autostart{{"example.quorvane.Horalux", "Horalux", "Keeps the clock"},
+                             "/usr/bin/horalux",
+                             QString::fromStdString((dir.path() / "autostart").string())};
+    LaterSource source;
+    test::PageFixture f;
+    int attached = 2;  // chronyd has the segment attached
+    struct Segment final : SharedMemory {
+        explicit Segment(int& n) : n_(n) {}
+        void* data() override { return &time_; }
+        size_t size() const override { return sizeof time_; }
+        int attachCount() const override { return n_; }
+        ShmTime time_{};
+        int& n_;
+    };
+    ChronyFeed feed(f.store, f.runtime, f.gps, [&](int, std::string*) {
+        return std::unique_ptr<SharedMemory>(std::make_unique<Segment>(attached));
+    });
+    ChronyWatch watch(feed, QString::fromStdString(chronyc.string()));
+    DesktopIntegration desktop(autostart, {&source}, f.messages);
+    PageServices services = f.services();
+    services.desktop = &desktop;
+    services.chrony = &watch;
+    auto& page = f.Show(new Page(services, f.sheet.bubbleTip()));
+    source.pending(TimeServiceReport{{"chronyd"}, false});
+    const auto* first = page.Control<QLabel>(Page::kClockPrivilege);
+    const auto* second = page.Control<QLabel>(Page::kOtherTimeServices);
+    EXPECT_TRUE(second->text().startsWith(QStringLiteral("Another time service")));
+    EXPECT_EQ(page.TimerPeriod(Page::kChronyTimer), Page::kChronyLookMs);
+
+    auto* box = page.Control<QCheckBox>(Page::kFeedChrony);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QStringLiteral("Feed GPS time to chronyd"));
+    EXPECT_FALSE(box->isChecked());
+    QSignalSpy looked(&watch, &ChronyWatch::lineChanged);
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_EQ(f.store.read(keys::FeedChrony), 1);
+    EXPECT_EQ(f.runtime.feedChrony.load(), 1);
+    EXPECT_EQ(first->text(), Page::kLeftToChronyd);
+    feed.OnPortRead(0, 0);  // the heartbeat's turn attaches the segment
+    ASSERT_TRUE(looked.wait(5000)) << "checking the box looks at chronyd at once";
+    EXPECT_EQ(second->text().toStdString(),
+              "chronyd reads the GPS time of SHM 2 (source GPS): selected, offset +0.012 ms. GPS "
+              "time is not locked: Horalux offers none now.");
+    EXPECT_EQ(second->accessibleName(), second->text());
+    f.Screenshot("page-system-configuration-chrony");
+
+    // The network as the reference: nothing is fed, and the lines are the usual ones again.
+    QTest::mouseClick(page.Control<QRadioButton>(Page::kUseNetwork), Qt::LeftButton);
+    EXPECT_FALSE(first->isVisible()) << "nothing stands in the way of setting the clock";
+    EXPECT_TRUE(second->text().startsWith(QStringLiteral("Another time service")));
+    QTest::mouseClick(page.Control<QRadioButton>(Page::kUseGps), Qt::LeftButton);
+    EXPECT_EQ(first->text(), Page::kLeftToChronyd);
+    QTest::keyClick(box, Qt::Key_Space);
+    EXPECT_EQ(f.store.read(keys::FeedChrony), 0);
+    EXPECT_EQ(f.runtime.feedChrony.load(), 0);
+    EXPECT_FALSE(first->isVisible());
 }
 
 // Without the desktop's services (a test, a build without them) the page has none of the three.

@@ -131,12 +131,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- A whole measurement ---------------------------------------------------------------------
 
-int64_t steadyNowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // A server 2 s ahead of the PC. Every other exchange crosses a slow network that makes its
 // offset look 50 ms larger; the measurement must trust the quick ones.
 DelayMeasurement::SntpQuery aheadByTwoSeconds(std::atomic<int>& queries) {
@@ -159,7 +153,7 @@ TEST(DelayMeasurementTest, PutsEachArrivalOnTheServersTimeAndTakesTheDelayOfTheS
     // The measurement's own clock starts from the system time as it starts: ours, read just
     // before, is within a millisecond of it.
     const int64_t anchorUnixMs = systemUnixMillis();
-    const int64_t anchorSteadyNs = steadyNowNs();
+    const int64_t anchorSteadyNs = steadyNanos();
     DelayMeasurementThread m(gps, "test-server", aheadByTwoSeconds(queries), 800ms);
     for (int i = 0; i < 500 && m.progress().sntpAnswers == 0; ++i) {
         std::this_thread::sleep_for(2ms);  // started: arrivals from now on are its own

@@ -220,6 +220,22 @@ TEST_F(SetClockFromGpsTest, DeclinesAtOnceWhenUnlockedOrTheDelayIsOutOfRange) {
     EXPECT_EQ(f_.clock.settingCount(), 0u);
 }
 
+TEST_F(SetClockFromGpsTest, LeavesTheClockToChronydWhileGpsTimeIsFedToIt) {
+    f_.runtime.feedChrony = 1;
+    sendTwoSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(SetClockFromGps(f_.ctx), GpsClockResult::LeftToChronyd);
+    EXPECT_LT(secondsSince(start), 0.2) << "without waiting for the receiver";
+    f_.flags.timeLocked = 0;
+    EXPECT_EQ(SetClockFromGps(f_.ctx), GpsClockResult::LeftToChronyd) << "locked or not";
+    EXPECT_EQ(f_.clock.settingCount(), 0u);
+    feeder_.stop();
+    f_.runtime.feedChrony = 0;
+    f_.flags.timeLocked = 1;
+    feeder_.start({{250ms, "GPGGA", ggaData(12, 0, 3)}, {250ms, "GPGGA", ggaData(12, 0, 4)}});
+    EXPECT_EQ(SetClockFromGps(f_.ctx), GpsClockResult::Set) << "and sets it again once it is off";
+}
+
 TEST_F(SetClockFromGpsTest, GivesUpWhenTheReceiverFallsSilent) {
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(SetClockFromGps(f_.ctx), GpsClockResult::NoTurnOver);

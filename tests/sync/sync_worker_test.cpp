@@ -362,12 +362,14 @@ TEST_F(SyncWorkerOutcomeTest, EachUpdateThatRunsReportsHowItEnded) {
         UpdateResult networkResult;
         UpdateResult expected;
         std::optional<int64_t> correction;
+        int feedChrony = 0;
     };
     for (const Case& c : {
              Case{"GPS set", 0, 1, 0, true, {}, UpdateResult::Set, 2050},
              Case{"GPS at local hour 23", 0, 1, 11 * 60, true, {}, UpdateResult::LocalHour, {}},
              Case{"GPS not locked", 0, 0, 0, true, {}, UpdateResult::NotLocked, {}},
              Case{"GPS, the clock refused", 0, 1, 0, false, {}, UpdateResult::ClockRefused, {}},
+             Case{"GPS fed to chronyd", 0, 1, 0, true, {}, UpdateResult::LeftToChronyd, {}, 1},
              Case{"network set", 1, 1, 0, true, UpdateResult::Set, UpdateResult::Set, 1500},
              Case{"network silent",
                   1,
@@ -384,6 +386,7 @@ TEST_F(SyncWorkerOutcomeTest, EachUpdateThatRunsReportsHowItEnded) {
         f_.clock.setAllowSetting(c.allowSetting);
         f_.flags.timeLocked = c.locked;
         f_.runtime.useNetworkTime = c.network;
+        f_.runtime.feedChrony = c.feedChrony;
         networkResult = c.networkResult;
         feeder_.dispatch("GPGGA", ggaData(12, 0, 0));
         const size_t before = outcomes().size();

@@ -23,6 +23,7 @@ TEST(UpdateOutcomeTest, EachResultHasItsOwnKeyAndWordsAndTheKeyReadsBack) {
         {UpdateResult::NoTurnOver, "no-turn-over", "Not set: GPS second did not turn over"},
         {UpdateResult::InvalidTime, "invalid-time", "Not set: receiver time not valid"},
         {UpdateResult::DelayOutOfRange, "delay-out-of-range", "Not set: fix-up delay out of range"},
+        {UpdateResult::LeftToChronyd, "left-to-chronyd", "Not set: left to chronyd"},
         {UpdateResult::Stopped, "stopped", "Not set: stopped"},
         {UpdateResult::BadServerName, "bad-server-name", "Not set: not a server name"},
         {UpdateResult::NameNotFound, "name-not-found", "Not set: server name not found"},

@@ -9,6 +9,7 @@ namespace horalux::diag {
 int runNmea(const std::vector<std::string>& args);
 int runSntp(const std::vector<std::string>& args);
 int runDaytime(const std::vector<std::string>& args);
+int runFeed(const std::vector<std::string>& args);
 int runHistory(const std::vector<std::string>& args);
 int runDelay(const std::vector<std::string>& args);
 

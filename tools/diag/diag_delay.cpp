@@ -6,7 +6,6 @@
 #include <poll.h>
 
 #include <atomic>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -14,12 +13,12 @@
 #include <thread>
 
 #include "diag/diag_commands.h"
+#include "diag/diag_options.h"
 #include "gps/baud_detector.h"
 #include "gps/gps_state.h"
 #include "gps/nmea_parser.h"
 #include "gps/nmea_reader.h"
 #include "gps/serial_port.h"
-#include "platform/message_service.h"
 #include "platform/system_clock.h"
 #include "sync/delay_measurement.h"
 
@@ -39,32 +38,12 @@ int usage(const std::string& problem) {
     return 2;
 }
 
-// A port that cannot be opened is said on stderr, not in a window.
-class StderrMessages final : public MessageService {
-  public:
-    void messageBox(const std::string& text, const std::string& caption, unsigned) override {
-        std::fprintf(stderr, "horalux-diag delay: %s%s%s\n", caption.c_str(),
-                     caption.empty() ? "" : ": ", text.c_str());
-    }
-    void beep(unsigned) override {}
-};
-
-std::optional<int> number(const std::string& text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 struct Options {
     std::string device;
     std::string server;
     int seconds = 60;
     int baud = 0;  // 0: found by the speed search
     int16_t timeSource = 0;
-    const char* timeSourceName = "gga";
 };
 
 std::string parse(const std::vector<std::string>& args, Options& o) {
@@ -78,7 +57,7 @@ std::string parse(const std::vector<std::string>& args, Options& o) {
         if (arg == "--server") {
             o.server = args[++i];
         } else if (arg == "--seconds") {
-            const auto n = number(args[++i]);
+            const auto n = WholeNumber(args[++i]);
             if (!n || *n < 5 || *n > 3600) {
                 return "--seconds takes a whole number from 5 to 3600";
             }
@@ -87,19 +66,17 @@ std::string parse(const std::vector<std::string>& args, Options& o) {
             const std::string value = args[++i];
             if (value == "auto") {
                 o.baud = 0;
-            } else if (const auto n = number(value); n && *n > 0) {
+            } else if (const auto n = WholeNumber(value); n && *n > 0) {
                 o.baud = *n;
             } else {
                 return "--baud takes a speed in bit/s or auto";
             }
         } else if (arg == "--time-source") {
-            const std::string value = args[++i];
-            if (value == "gga" || value == "rmc" || value == "zda") {
-                o.timeSource = static_cast<int16_t>(value == "gga" ? 0 : value == "rmc" ? 1 : 2);
-                o.timeSourceName = o.timeSource == 0 ? "gga" : o.timeSource == 1 ? "rmc" : "zda";
-            } else {
+            const std::optional<int16_t> source = TimeSourceNamed(args[++i]);
+            if (!source) {
                 return "--time-source takes gga, rmc or zda";
             }
+            o.timeSource = *source;
         } else if (o.device.empty() && !arg.starts_with("--")) {
             o.device = arg;
         } else {
@@ -135,7 +112,7 @@ int runDelay(const std::vector<std::string>& args) {
     if (const std::string problem = parse(args, o); !problem.empty()) {
         return usage(problem);
     }
-    StderrMessages messages;
+    StderrMessages messages("delay");
     SerialPort port(messages);
     const int startBaud = o.baud != 0 ? o.baud : BaudDetector::kSpeeds.front();
     if (port.Open(o.device, startBaud, 0, 8, 1, 0) != 0) {
@@ -192,8 +169,8 @@ int runDelay(const std::vector<std::string>& args) {
         "\"baud_search_s\": %.1f, \"time_source\": \"%s\", \"server\": \"%s\", "
         "\"sntp_answers\": %d, \"round_trip_ms\": %.3f}\n",
         result.figures.medianMs, result.figures.spreadMs, result.figures.samples,
-        result.figures.outliers, port.baud(), searchSeconds, o.timeSourceName, o.server.c_str(),
-        result.sntpAnswers, result.roundTripMs);
+        result.figures.outliers, port.baud(), searchSeconds, TimeSourceName(o.timeSource),
+        o.server.c_str(), result.sntpAnswers, result.roundTripMs);
     return 0;
 }
 

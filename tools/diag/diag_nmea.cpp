@@ -15,6 +15,7 @@
 #include <string>
 
 #include "diag/diag_commands.h"
+#include "diag/diag_options.h"
 #include "gps/gps_state.h"
 #include "gps/nmea_parser.h"
 #include "gps/nmea_reader.h"
@@ -156,15 +157,11 @@ int runNmea(const std::vector<std::string>& args) {
             haveFile = true;
             continue;
         }
-        if (source == "gga") {
-            timeSource = 0;
-        } else if (source == "rmc") {
-            timeSource = 1;
-        } else if (source == "zda") {
-            timeSource = 2;
-        } else {
+        const std::optional<int16_t> named = TimeSourceNamed(source);
+        if (!named) {
             return usage(("unknown time source '" + source + "' (gga, rmc or zda)").c_str());
         }
+        timeSource = *named;
     }
 
     int fd = STDIN_FILENO;

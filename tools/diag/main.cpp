@@ -5,6 +5,7 @@
 //   horalux-diag delay DEVICE --server HOST[:PORT] [--seconds N] [--baud N|auto]
 //                      [--time-source gga|rmc|zda]
 //   horalux-diag history [FILE]
+//   horalux-diag feed DEVICE [--unit N] [--seconds S] [--delay MS] [--baud B] [--time-source ...]
 // It never sets the clock.
 #include <cstdio>
 #include <cstring>
@@ -16,13 +17,16 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]\n"
-                 "       horalux-diag sntp HOST [--port N] [--nts]\n"
-                 "       horalux-diag daytime HOST [--port N]\n"
-                 "       horalux-diag history [FILE]\n"
-                 "       horalux-diag delay DEVICE --server HOST[:PORT] [--seconds N]\n"
-                 "                          [--baud N|auto] [--time-source gga|rmc|zda]\n");
+    std::fprintf(
+        stderr,
+        "usage: horalux-diag nmea [FILE] [--time-source gga|rmc|zda] [--every]\n"
+        "       horalux-diag sntp HOST [--port N] [--nts]\n"
+        "       horalux-diag daytime HOST [--port N]\n"
+        "       horalux-diag history [FILE]\n"
+        "       horalux-diag delay DEVICE --server HOST[:PORT] [--seconds N]\n"
+        "                          [--baud N|auto] [--time-source gga|rmc|zda]\n"
+        "       horalux-diag feed DEVICE [--unit N] [--seconds S] [--delay MS] [--baud B]\n"
+        "                         [--time-source gga|rmc|zda]\n");
     return 2;
 }
 
@@ -48,6 +52,9 @@ int main(int argc, char** argv) {
     }
     if (command == "delay") {
         return horalux::diag::runDelay(args);
+    }
+    if (command == "feed") {
+        return horalux::diag::runFeed(args);
     }
     return usage();
 }
