@@ -30,6 +30,9 @@ class RuntimeSettings {
     // here: it lives in the GPS record as its time source.
     void load(const SettingsStore& store);
 
+    // GPS time goes to chronyd: "FeedChrony" is on and GPS, not the network, is the reference.
+    bool feedsChronyd() const { return feedChrony.load() == 1 && useNetworkTime.load() != 1; }
+
     std::string currentServer() const;
     void setCurrentServer(std::string name);
 

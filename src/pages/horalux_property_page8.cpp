@@ -91,8 +91,7 @@ void CHoraluxPropertyPage8::OnInitDialog() {
 }
 
 bool CHoraluxPropertyPage8::Feeding() const {
-    return services().runtime.feedChrony.load() == 1 &&
-           services().runtime.useNetworkTime.load() != 1;
+    return services().runtime.feedsChronyd();
 }
 
 void CHoraluxPropertyPage8::ShowLines() {

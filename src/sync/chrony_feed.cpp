@@ -15,7 +15,7 @@ ChronyFeed::ChronyFeed(const SettingsStore& store, const RuntimeSettings& runtim
     : store_(store), runtime_(runtime), gps_(gps), opener_(std::move(opener)) {}
 
 bool ChronyFeed::Follow() {
-    const bool active = runtime_.feedChrony.load() == 1 && runtime_.useNetworkTime.load() != 1;
+    const bool active = runtime_.feedsChronyd();
     const int unit = runtime_.chronyShmUnit.load();
     if (!active || unit != unit_) {
         writer_.reset();
@@ -75,7 +75,7 @@ std::optional<RefclockSample> ChronyFeed::OnPortRead(int64_t realtimeNowNs, int6
 
 ChronyFeed::Status ChronyFeed::status() const {
     Status s;
-    s.active = runtime_.feedChrony.load() == 1 && runtime_.useNetworkTime.load() != 1;
+    s.active = runtime_.feedsChronyd();
     s.unit = runtime_.chronyShmUnit.load();
     s.attached = segment_ != nullptr && s.unit == unit_;
     s.error = s.active ? error_ : std::string();
